@@ -1,0 +1,131 @@
+#include "plugin/vexolin.h"
+
+#include "host/host_api.h"
+#include "select/axis.h"
+#include "select/edge_ridge.h"
+#include "select/index_clear.h"
+#include "select/neighbor.h"
+#include "select/polygon.h"
+
+namespace {
+
+const char kPluginName[] = "Vexolin ver.1.2 Copyright(C) 2026 The Vexolin developers";
+const char kMenuString[] = "Vexolin";
+
+bool IsCommandIn(int command, int first, int last) { return command >= first && command <= last; }
+
+} // namespace
+
+Vexolin::Vexolin() = default;
+
+Vexolin::~Vexolin() {
+    objectUnderWork.object = nullptr;
+    objectUnderWork.document = nullptr;
+}
+
+void Vexolin::GetPlugInID(MQDWORD *product, MQDWORD *id) {
+    if (product != nullptr) *product = kProductId;
+    if (id != nullptr) *id = kPluginId;
+}
+
+const char *Vexolin::GetPlugInName() { return kPluginName; }
+
+int Vexolin::GetPlugInType() { return kPluginType; }
+
+const char *Vexolin::EnumString(int index) { return index == 0 ? kMenuString : nullptr; }
+
+MQBOOL Vexolin::Execute(int index, MQDocument doc) {
+    if (index != 0) return 0;
+    // A host that never completed MQInit has no functions to call.
+    if (!hostapi::IsBound()) return 0;
+    document = doc;
+    objectUnderWork = CurrentObject(doc);
+    return DispatchCommand();
+}
+
+cmq::CMQObject Vexolin::CurrentObject(MQDocument doc) {
+    return {hostapi::MQDoc_GetObject(doc, hostapi::MQDoc_GetCurrentObjectIndex(doc)), doc};
+}
+
+cmq::CMQObject Vexolin::ObjectAt(MQDocument doc, int index) {
+    return {hostapi::MQDoc_GetObject(doc, index), doc};
+}
+
+namespace {
+
+selection::CommandInput InputOf(const Vexolin &v) {
+    selection::CommandInput in;
+    in.command = v.commandNumber;
+    in.face = v.face;
+    in.allObjects = v.allObjects;
+    in.local = v.local;
+    in.suppl = v.suppl;
+    in.range = v.range;
+    in.angle1 = v.angle1;
+    in.angle2 = v.angle2;
+    in.selectIndex = v.selectIndex;
+    return in;
+}
+
+} // namespace
+
+void Vexolin::RunGeometryCommand() {
+    const selection::CommandInput in = InputOf(*this);
+    if (IsCommandIn(commandNumber, 1, 9)) {
+        if (face) selection::SelectFaceByAxis(objectUnderWork, in);
+        selection::SelectVertexByAxis(objectUnderWork, in);
+    } else if (IsCommandIn(commandNumber, 10, 13)) {
+        selection::SelectPolygonByCount(objectUnderWork, commandNumber);
+    } else if (IsCommandIn(commandNumber, 14, 15)) {
+        selection::SelectEdgeRidge(objectUnderWork, in);
+    }
+}
+
+void Vexolin::RunOnObjectUnderWork() {
+    if (IsCommandIn(commandNumber, 26, 28)) {
+        // Clears the whole document; needs no object.
+        selection::ClearSelection(document, commandNumber);
+        return;
+    }
+    // A document without a current object: there is nothing to work on.
+    if (objectUnderWork.object == nullptr) return;
+    if (IsCommandIn(commandNumber, 1, 15)) {
+        RunGeometryCommand();
+    } else if (IsCommandIn(commandNumber, 16, 25)) {
+        selection::DispatchNeighborCommand(objectUnderWork, commandNumber);
+    } else if (IsCommandIn(commandNumber, 29, 30)) {
+        selection::SelectByIndex(objectUnderWork, commandNumber, selectIndex);
+    }
+}
+
+int Vexolin::DispatchCommand() {
+    if (!RunCommandDialog()) return 0;
+
+    // Conversions, duplicate searches and index selection work on the
+    // current object only, whatever "All objects" says.
+    if (!allObjects || IsCommandIn(commandNumber, 16, 25) || IsCommandIn(commandNumber, 29, 30)) {
+        RunOnObjectUnderWork();
+        return 1;
+    }
+
+    const int count = hostapi::MQDoc_GetObjectCount(document);
+    for (int i = 0; i < count; ++i) {
+        objectUnderWork = ObjectAt(document, i);
+        if (objectUnderWork.object == nullptr || objectUnderWork.document == nullptr) continue;
+        if (hostapi::MQDoc_GetObjectIndex(document, objectUnderWork.object) < 0) continue;
+        if (hostapi::MQObj_GetIntValue(objectUnderWork.object, MQ_OBJ_INT_LOCKING) != 0) continue;
+        RunGeometryCommand();
+        if (IsCommandIn(commandNumber, 26, 28)) {
+            selection::ClearSelection(document, commandNumber);
+            return 1;
+        }
+    }
+    return 1;
+}
+
+Vexolin &GetPluginObject() {
+    // Static storage is zeroed before the constructor runs, and the object is
+    // destroyed when the module is unloaded.
+    static Vexolin plugin;
+    return plugin;
+}
