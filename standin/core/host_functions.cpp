@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "abi/mq_host_declarations.h"
+#include "standin/core/call_log.h"
 #include "standin/core/document.h"
 
 using standin::Document;
@@ -44,25 +45,30 @@ STANDIN_HOST_EXPORT int MQ_CALL MQDoc_GetObjectIndex(MQDocument doc, MQObject ob
 }
 
 STANDIN_HOST_EXPORT void MQ_CALL MQDoc_ClearSelect(MQDocument doc, MQDWORD kinds) {
+    standin::LogCall("MQDoc_ClearSelect", -1, static_cast<int32_t>(kinds));
     if (Document *d = Document::FromHandle(doc)) d->ClearSelection(kinds & MQ_SELECT_ALL);
 }
 
 STANDIN_HOST_EXPORT MQBOOL MQ_CALL MQDoc_AddSelectVertex(MQDocument doc, int objindex, int vertindex) {
+    standin::LogCall("MQDoc_AddSelectVertex", objindex, vertindex);
     Object *o = ObjectOf(doc, objindex);
     return o != nullptr && o->SelectVertex(vertindex, true) ? 1 : 0;
 }
 
 STANDIN_HOST_EXPORT MQBOOL MQ_CALL MQDoc_AddSelectLine(MQDocument doc, int objindex, int faceindex, int lineindex) {
+    standin::LogCall("MQDoc_AddSelectLine", objindex, faceindex, lineindex);
     Object *o = ObjectOf(doc, objindex);
     return o != nullptr && o->SelectLine(faceindex, lineindex, true) ? 1 : 0;
 }
 
 STANDIN_HOST_EXPORT MQBOOL MQ_CALL MQDoc_AddSelectFace(MQDocument doc, int objindex, int faceindex) {
+    standin::LogCall("MQDoc_AddSelectFace", objindex, faceindex);
     Object *o = ObjectOf(doc, objindex);
     return o != nullptr && o->SelectFace(faceindex, true) ? 1 : 0;
 }
 
 STANDIN_HOST_EXPORT MQBOOL MQ_CALL MQDoc_DeleteSelectLine(MQDocument doc, int objindex, int faceindex, int lineindex) {
+    standin::LogCall("MQDoc_DeleteSelectLine", objindex, faceindex, lineindex);
     Object *o = ObjectOf(doc, objindex);
     return o != nullptr && o->SelectLine(faceindex, lineindex, false) ? 1 : 0;
 }
