@@ -1,6 +1,358 @@
-// Not built yet: the host has no settings store, so it hands out no
-// settings element.
-#include "abi/mq_host_declarations.h"
+#include "standin/settings/settings_store.h"
 
-extern "C" int MQ_CALL MQ_SendMessage(int, void *) { return 0; }
-extern "C" int MQ_CALL MQXmlElem_Value(MQXmlElement, int, void *) { return 0; }
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#include <process.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace standin {
+namespace {
+
+// Comments, processing instructions and the declaration of a hand-edited
+// file survive a load and a save. A text made only of blanks is kept when
+// it is an element's only content, so such a value reads back unchanged.
+constexpr unsigned kParseOptions =
+    pugi::parse_default | pugi::parse_comments | pugi::parse_pi | pugi::parse_declaration | pugi::parse_ws_pcdata_single;
+
+// Handles are drawn from one counter for the whole process and never reused.
+uintptr_t g_nextHandle = 1;
+
+SettingsStore *g_default = nullptr;
+SettingsStore *g_host = nullptr;
+bool g_hostChosen = false;
+
+bool IsAsciiLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+// Length of the well-formed UTF-8 sequence starting at `s`, or 0.
+size_t Utf8SequenceLength(const unsigned char *s) {
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    size_t length = 0;
+    if (s[0] >= 0xC2 && s[0] <= 0xDF) {
+        length = 2;
+    } else if (s[0] >= 0xE0 && s[0] <= 0xEF) {
+        length = 3;
+        if (s[0] == 0xE0) low = 0xA0;
+        if (s[0] == 0xED) high = 0x9F;
+    } else if (s[0] >= 0xF0 && s[0] <= 0xF4) {
+        length = 4;
+        if (s[0] == 0xF0) low = 0x90;
+        if (s[0] == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    // A NUL ends the string and fails the range test, so nothing past it is read.
+    for (size_t k = 1; k < length; ++k) {
+        if (s[k] < low || s[k] > high) return 0;
+        low = 0x80;
+        high = 0xBF;
+    }
+    return length;
+}
+
+std::string Quoted(const fs::path &path) { return "\"" + path.string() + "\""; }
+
+int ProcessId() {
+#ifdef _WIN32
+    return _getpid();
+#else
+    return static_cast<int>(getpid());
+#endif
+}
+
+std::FILE *OpenForWriting(const fs::path &path) {
+#ifdef _WIN32
+    return _wfopen(path.c_str(), L"wb");
+#else
+    return std::fopen(path.c_str(), "wb");
+#endif
+}
+
+// Flushes the file's data to the disk, so the rename that follows never
+// exposes a file whose contents are still in flight.
+bool SyncFile(std::FILE *file) {
+    if (std::fflush(file) != 0) return false;
+#ifdef _WIN32
+    return _commit(_fileno(file)) == 0;
+#else
+    return fsync(fileno(file)) == 0;
+#endif
+}
+
+// Makes the rename itself durable. Best effort: a failure here does not undo
+// a save that has already replaced the file.
+void SyncDirectory(const fs::path &directory) {
+#ifndef _WIN32
+    const int fd = open(directory.empty() ? "." : directory.c_str(), O_RDONLY);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+#else
+    (void)directory;
+#endif
+}
+
+} // namespace
+
+bool IsElementName(const char *name) {
+    if (name == nullptr || name[0] == '\0') return false;
+    const auto *s = reinterpret_cast<const unsigned char *>(name);
+    bool first = true;
+    while (*s != 0) {
+        const unsigned char c = *s;
+        if (c >= 0x80) {
+            const size_t length = Utf8SequenceLength(s);
+            if (length == 0) return false;
+            s += length;
+        } else {
+            const bool start = IsAsciiLetter(c) || c == '_' || c == ':';
+            if (!start && (first || !(IsAsciiDigit(c) || c == '-' || c == '.'))) return false;
+            ++s;
+        }
+        first = false;
+    }
+    return true;
+}
+
+SettingsStore &DefaultSettings() {
+    static SettingsStore store;
+    g_default = &store;
+    return store;
+}
+
+SettingsStore *HostSettings() {
+    if (!g_hostChosen) {
+        g_host = &DefaultSettings();
+        g_hostChosen = true;
+    }
+    return g_host;
+}
+
+void SetHostSettings(SettingsStore *store) {
+    g_host = store;
+    g_hostChosen = true;
+}
+
+SettingsStore::SettingsStore() = default;
+
+SettingsStore::~SettingsStore() {
+    if (g_default == this) g_default = nullptr;
+    if (g_host == this) g_host = g_default;
+}
+
+void SettingsStore::Clear() {
+    xml_.reset();
+    nodes_.clear();
+    handles_.clear();
+}
+
+pugi::xml_node SettingsStore::Root() {
+    pugi::xml_node root = xml_.document_element();
+    if (!root) root = xml_.append_child(kRootName);
+    return root;
+}
+
+pugi::xml_node SettingsStore::PluginSettings() {
+    pugi::xml_node root = Root();
+    pugi::xml_node settings = root.child(kPluginSettingsName);
+    if (!settings) settings = root.append_child(kPluginSettingsName);
+    return settings;
+}
+
+bool SettingsStore::Contains(const pugi::xml_node_struct *target) const {
+    if (target == nullptr) return false;
+    // Walks the live tree and compares addresses: the target itself is never
+    // dereferenced, since it may be gone.
+    pugi::xml_node node = xml_.first_child();
+    while (node) {
+        if (node.internal_object() == target) return true;
+        if (node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node && !node.next_sibling()) node = node.parent();
+        if (node) node = node.next_sibling();
+    }
+    return false;
+}
+
+MQXmlElement SettingsStore::HandleOf(pugi::xml_node node) {
+    if (node.type() != pugi::node_element || !Contains(node.internal_object())) return nullptr;
+    const auto found = handles_.find(node.internal_object());
+    if (found != handles_.end()) return reinterpret_cast<MQXmlElement>(found->second);
+    const uintptr_t handle = g_nextHandle++;
+    nodes_.emplace(handle, node.internal_object());
+    handles_.emplace(node.internal_object(), handle);
+    return reinterpret_cast<MQXmlElement>(handle);
+}
+
+pugi::xml_node SettingsStore::NodeOf(MQXmlElement handle) {
+    const auto found = nodes_.find(reinterpret_cast<uintptr_t>(handle));
+    if (found == nodes_.end()) return {};
+    if (!Contains(found->second)) {
+        handles_.erase(found->second);
+        nodes_.erase(found);
+        return {};
+    }
+    return pugi::xml_node(found->second);
+}
+
+void SettingsStore::ForgetSubtree(pugi::xml_node top) {
+    // Iterative, so a deeply nested file cannot exhaust the stack.
+    pugi::xml_node node = top;
+    while (node) {
+        const auto found = handles_.find(node.internal_object());
+        if (found != handles_.end()) {
+            nodes_.erase(found->second);
+            handles_.erase(found);
+        }
+        if (node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node != top && !node.next_sibling()) node = node.parent();
+        node = node == top ? pugi::xml_node() : node.next_sibling();
+    }
+}
+
+MQXmlElement SettingsStore::AddChild(MQXmlElement parent, const char *name) {
+    if (refuseNewElements || !IsElementName(name)) return nullptr;
+    pugi::xml_node node = NodeOf(parent);
+    if (!node) return nullptr;
+    pugi::xml_node child = node.append_child(name);
+    return child ? HandleOf(child) : nullptr;
+}
+
+bool SettingsStore::RemoveChild(MQXmlElement parent, MQXmlElement child) {
+    pugi::xml_node parentNode = NodeOf(parent);
+    pugi::xml_node childNode = NodeOf(child);
+    if (!parentNode || !childNode || childNode.parent() != parentNode) return false;
+    // Withdraw the subtree's handles first: its memory may be reused by
+    // elements made later, which must not answer to the old handles.
+    ForgetSubtree(childNode);
+    return parentNode.remove_child(childNode);
+}
+
+MQXmlElement SettingsStore::FindChild(MQXmlElement parent, const char *name) {
+    if (name == nullptr) return nullptr;
+    pugi::xml_node node = NodeOf(parent);
+    if (!node) return nullptr;
+    pugi::xml_node child = node.child(name);
+    return child ? HandleOf(child) : nullptr;
+}
+
+const char *SettingsStore::GetText(MQXmlElement element) {
+    pugi::xml_node node = NodeOf(element);
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) return child.value();
+    }
+    return nullptr;
+}
+
+bool SettingsStore::SetText(MQXmlElement element, const char *text) {
+    if (text == nullptr) return false;
+    pugi::xml_node node = NodeOf(element);
+    return node && node.text().set(text);
+}
+
+StoreResult SettingsStore::SetAside(const std::string &reason) {
+    Clear();
+    std::string message = "settings file " + Quoted(path_) + " " + reason;
+    std::error_code ec;
+    for (int k = 0; k < 1000; ++k) {
+        fs::path candidate = path_;
+        candidate += k == 0 ? std::string(".bad") : ".bad" + std::to_string(k);
+        if (fs::symlink_status(candidate, ec).type() != fs::file_type::not_found) continue;
+        fs::rename(path_, candidate, ec);
+        if (ec) break;
+        backup_ = candidate;
+        return {false, message + "; it was moved to " + Quoted(candidate) + " and the settings start empty"};
+    }
+    fileBlocked_ = true;
+    return {false, message + "; it could not be moved aside" + (ec ? " (" + ec.message() + ")" : std::string()) +
+                       ", so it will not be overwritten; the settings start empty"};
+}
+
+StoreResult SettingsStore::Open(const fs::path &path) {
+    Clear();
+    path_ = path;
+    backup_.clear();
+    fileBlocked_ = false;
+
+    std::error_code ec;
+    const fs::file_status status = fs::status(path_, ec);
+    if (status.type() == fs::file_type::not_found) return {};
+    if (status.type() != fs::file_type::regular) {
+        return SetAside(ec ? "cannot be examined (" + ec.message() + ")" : "is not a regular file");
+    }
+
+    std::ifstream in(path_, std::ios::binary);
+    if (!in) return SetAside(std::string("cannot be opened (") + std::strerror(errno) + ")");
+    const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return SetAside("cannot be read");
+
+    const pugi::xml_parse_result parsed = xml_.load_buffer(data.data(), data.size(), kParseOptions, pugi::encoding_auto);
+    if (!parsed) {
+        return SetAside("is not well-formed XML (" + std::string(parsed.description()) + " at byte " +
+                        std::to_string(parsed.offset) + ")");
+    }
+    const pugi::xml_node root = xml_.document_element();
+    if (std::strcmp(root.name(), kRootName) != 0) {
+        return SetAside(std::string("is not a settings file (its root element is <") + root.name() + ">, not <" +
+                        kRootName + ">)");
+    }
+    return {};
+}
+
+StoreResult SettingsStore::Save() {
+    if (path_.empty()) return {false, "the settings store has no file to save to"};
+    if (fileBlocked_) {
+        return {false, "settings not saved: " + Quoted(path_) +
+                           " could not be read or moved aside, and is not overwritten"};
+    }
+    Root();
+    std::ostringstream out;
+    xml_.save(out, "\t", pugi::format_default, pugi::encoding_utf8);
+    const std::string data = out.str();
+
+    fs::path temporary = path_;
+    temporary += "." + std::to_string(ProcessId()) + ".tmp";
+    std::error_code ec;
+
+    std::FILE *file = OpenForWriting(temporary);
+    if (file == nullptr) {
+        return {false, "settings not saved: cannot create " + Quoted(temporary) + " (" + std::strerror(errno) + ")"};
+    }
+    const bool written = std::fwrite(data.data(), 1, data.size(), file) == data.size() && SyncFile(file);
+    const int writeError = errno;
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed) {
+        fs::remove(temporary, ec);
+        return {false, "settings not saved: cannot write " + Quoted(temporary) + " (" + std::strerror(writeError) + ")"};
+    }
+    fs::rename(temporary, path_, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        return {false, "settings not saved: cannot replace " + Quoted(path_) + " (" + ec.message() + ")"};
+    }
+    SyncDirectory(path_.parent_path());
+    return {};
+}
+
+} // namespace standin

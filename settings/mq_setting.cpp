@@ -1,0 +1,144 @@
+#include "settings/mq_setting.h"
+
+#include <cstdio>
+
+#include "host/host_api.h"
+#include "plugin/plugin_base.h"
+#include "settings/text.h"
+
+namespace {
+
+MQXmlElement FindChild(MQXmlElement parent, const std::string &utf8Name) {
+    MQXmlFindChildRecord record{utf8Name.c_str(), nullptr};
+    hostapi::MQXmlElem_Value(parent, MQ_XML_FIND_CHILD, &record);
+    return record.result;
+}
+
+MQXmlElement AddChild(MQXmlElement parent, const std::string &utf8Name) {
+    MQXmlAddChildRecord record{utf8Name.c_str(), nullptr};
+    hostapi::MQXmlElem_Value(parent, MQ_XML_ADD_CHILD, &record);
+    return record.result;
+}
+
+void RemoveChild(MQXmlElement parent, MQXmlElement child) {
+    void *result = nullptr;
+    MQXmlRemoveChildRecord record{child, &result};
+    hostapi::MQXmlElem_Value(parent, MQ_XML_REMOVE_CHILD, &record);
+}
+
+} // namespace
+
+namespace mqsetting {
+
+std::string SectionName(MQDWORD product, MQDWORD plugin) {
+    char name[64];
+    std::snprintf(name, sizeof name, "Plugin-%08X-%08X", static_cast<unsigned>(product), static_cast<unsigned>(plugin));
+    return name;
+}
+
+bool ReadElementText(MQXmlElement element, std::u16string &text) {
+    MQXmlGetTextRecord record{nullptr};
+    hostapi::MQXmlElem_Value(element, MQ_XML_GET_TEXT, &record);
+    if (record.result == nullptr) {
+        text.clear();
+        return false;
+    }
+    // The host owns the text; it is copied at once.
+    text = mqtext::Utf8ToWide(record.result);
+    return true;
+}
+
+} // namespace mqsetting
+
+MQSetting *MQBasePlugin::OpenSetting() {
+    // Without MQInit there are no host functions to ask.
+    if (!hostapi::IsBound()) return nullptr;
+
+    MQDWORD product = 0;
+    MQDWORD plugin = 0;
+    GetPlugInID(&product, &plugin);
+
+    void *values[] = {const_cast<char *>("root"), nullptr, const_cast<char *>("pluginsettings"), nullptr,
+                      nullptr, nullptr};
+    MQSettingsRequest request{product, plugin, nullptr, values};
+    hostapi::MQ_SendMessage(MQ_MESSAGE_PLUGIN_SETTINGS, &request);
+    auto settings = static_cast<MQXmlElement>(values[3]);
+    if (settings == nullptr) return nullptr;
+
+    product = 0;
+    plugin = 0;
+    GetPlugInID(&product, &plugin);
+    return new MQSetting(settings, mqsetting::SectionName(product, plugin).c_str());
+}
+
+MQSetting::MQSetting(MQXmlElement settingsElement, const char *sectionName)
+    : settings_(settingsElement), sectionName_(sectionName != nullptr ? sectionName : "") {
+    if (settings_ == nullptr) return;
+    const std::string name = mqtext::AnsiToUtf8(sectionName_.c_str());
+    section_ = FindChild(settings_, name);
+    if (section_ == nullptr) section_ = AddChild(settings_, name);
+}
+
+MQSetting::~MQSetting() = default;
+
+bool MQSetting::ReadKey(const char *key, std::u16string &text) const {
+    text.clear();
+    // No section: the host refused to create it, so there is nothing to read
+    // (and no key operation is sent for a null element).
+    if (section_ == nullptr || key == nullptr) return false;
+    const MQXmlElement child = FindChild(section_, mqtext::AnsiToUtf8(key));
+    if (child == nullptr) return false;
+    return mqsetting::ReadElementText(child, text);
+}
+
+void MQSetting::WriteKey(const char *key, const std::u16string &text) {
+    if (section_ == nullptr || key == nullptr) return;
+    const std::string name = mqtext::AnsiToUtf8(key);
+    // Remove every element of this key, not just the first: a stale
+    // duplicate left in front of the new element would be what the next
+    // load finds. Stop if the host fails to remove one.
+    for (MQXmlElement old = FindChild(section_, name); old != nullptr;) {
+        RemoveChild(section_, old);
+        const MQXmlElement next = FindChild(section_, name);
+        if (next == old) break;
+        old = next;
+    }
+    const MQXmlElement child = AddChild(section_, name);
+    if (child == nullptr) return;
+    const std::string utf8 = mqtext::WideToUtf8(text);
+    MQXmlSetTextRecord record{utf8.c_str()};
+    hostapi::MQXmlElem_Value(child, MQ_XML_SET_TEXT, &record);
+}
+
+void MQSetting::Load(const char *key, bool &value, bool defaultValue) {
+    std::u16string text;
+    if (!ReadKey(key, text) || text.empty()) {
+        value = defaultValue;
+        return;
+    }
+    value = mqtext::ParseInt(text) != 0;
+}
+
+void MQSetting::Load(const char *key, int32_t &value, int32_t defaultValue) {
+    std::u16string text;
+    if (!ReadKey(key, text) || text.empty()) {
+        value = defaultValue;
+        return;
+    }
+    value = mqtext::ParseInt(text);
+}
+
+void MQSetting::Load(const char *key, float &value, float defaultValue) {
+    std::u16string text;
+    if (!ReadKey(key, text) || text.empty()) {
+        value = defaultValue;
+        return;
+    }
+    value = mqtext::ParseFloat(text);
+}
+
+void MQSetting::Save(const char *key, bool value) { WriteKey(key, value ? u"1" : u"0"); }
+
+void MQSetting::Save(const char *key, int32_t value) { WriteKey(key, mqtext::FormatInt(value)); }
+
+void MQSetting::Save(const char *key, float value) { WriteKey(key, mqtext::FormatFloat(value)); }
