@@ -1,6 +1,175 @@
 #include "select/neighbor.h"
 
-// Not built yet: commands 16-25 select nothing until this file is written.
+#include <cstddef>
+#include <span>
+
+#include "select/duplicate.h"
+#include "select/flat_hash.h"
+#include "select/object_snapshot.h"
+
 namespace selection {
-int DispatchNeighborCommand(cmq::CMQObject &, int) { return 0; }
+namespace {
+
+int64_t LineKey(const FaceTable &faces, int32_t face, int32_t line) {
+    const cmq::CMQLineEnds ends = faces.Line(face, line);
+    return cmq::EdgeKey(ends.start, ends.end);
+}
+
+// Total number of lines (face corners) of the live faces.
+std::size_t LineCount(const FaceTable &faces) {
+    std::size_t lines = 0;
+    for (int32_t f = 0; f < faces.FaceCount(); ++f) lines += static_cast<std::size_t>(faces.PointCount(f));
+    return lines;
+}
+
+// Adds every line of every live face whose endpoints pass `test`, which is
+// given the start and end vertex and the selection cache.
+template <class Test>
+void AddLinesWhere(const cmq::CMQObject &object, Test test) {
+    const FaceTable faces(object);
+    SelectionCalls sel(object);
+    for (int32_t f = 0; f < faces.FaceCount(); ++f) {
+        for (int32_t j = 0; j < faces.PointCount(f); ++j) {
+            const cmq::CMQLineEnds ends = faces.Line(f, j);
+            if (test(sel, ends.start, ends.end)) sel.AddLine(f, j);
+        }
+    }
+}
+
+} // namespace
+
+int VertexToFaceAny(const cmq::CMQObject &object) {
+    const FaceTable faces(object);
+    SelectionCalls sel(object);
+    for (int32_t f = 0; f < faces.FaceCount(); ++f) {
+        for (int32_t v : faces.Points(f)) {
+            if (sel.IsVertexSelectedCached(v)) {
+                sel.AddFace(f);
+                break;
+            }
+        }
+    }
+    return 1;
+}
+
+int VertexToFaceAll(const cmq::CMQObject &object) {
+    const FaceTable faces(object);
+    SelectionCalls sel(object);
+    for (int32_t f = 0; f < faces.FaceCount(); ++f) {
+        if (!faces.IsLive(f)) continue;
+        bool all = true;
+        for (int32_t v : faces.Points(f)) {
+            if (!sel.IsVertexSelectedCached(v)) {
+                all = false;
+                break;
+            }
+        }
+        if (all) sel.AddFace(f);
+    }
+    return 1;
+}
+
+int LineToVertex(const cmq::CMQObject &object) {
+    const FaceTable faces(object);
+    SelectionCalls sel(object);
+    for (int32_t f = 0; f < faces.FaceCount(); ++f) {
+        for (int32_t j = 0; j < faces.PointCount(f); ++j) {
+            if (!sel.IsLineSelected(f, j)) continue;
+            const cmq::CMQLineEnds ends = faces.Line(f, j);
+            sel.AddVertexOnce(ends.start);
+            sel.AddVertexOnce(ends.end);
+        }
+    }
+    return 1;
+}
+
+int FaceToVertex(const cmq::CMQObject &object) {
+    const FaceTable faces(object);
+    SelectionCalls sel(object);
+    for (int32_t f = 0; f < faces.FaceCount(); ++f) {
+        if (!faces.IsLive(f) || !sel.IsFaceSelected(f)) continue;
+        for (int32_t v : faces.Points(f)) sel.AddVertexOnce(v);
+    }
+    return 1;
+}
+
+int VertexToLineAny(const cmq::CMQObject &object) {
+    AddLinesWhere(object, [](SelectionCalls &sel, int32_t a, int32_t b) {
+        return sel.IsVertexSelectedCached(a) || sel.IsVertexSelectedCached(b);
+    });
+    return 1;
+}
+
+int VertexToLineAll(const cmq::CMQObject &object) {
+    AddLinesWhere(object, [](SelectionCalls &sel, int32_t a, int32_t b) {
+        return sel.IsVertexSelectedCached(a) && sel.IsVertexSelectedCached(b);
+    });
+    return 1;
+}
+
+int FaceToLine(const cmq::CMQObject &object) {
+    const FaceTable faces(object);
+    SelectionCalls sel(object);
+    // Every line of a selected face is added, so a line of another selected
+    // face on a shared edge is added by that face itself. Only unselected
+    // faces need the edge lookup.
+    std::vector<uint8_t> selected(static_cast<std::size_t>(faces.FaceCount()), 0);
+    FlatInt64Set edges;
+    edges.Reserve(LineCount(faces));
+    for (int32_t f = 0; f < faces.FaceCount(); ++f) {
+        if (!faces.IsLive(f) || !sel.IsFaceSelected(f)) continue;
+        selected[static_cast<std::size_t>(f)] = 1;
+        for (int32_t j = 0; j < faces.PointCount(f); ++j) {
+            sel.AddLine(f, j);
+            edges.Insert(LineKey(faces, f, j));
+        }
+    }
+    if (edges.Size() == 0) return 1;
+    for (int32_t g = 0; g < faces.FaceCount(); ++g) {
+        if (selected[static_cast<std::size_t>(g)] != 0) continue;
+        const int32_t n = faces.PointCount(g);
+        // A two-point face's line 1 joins the same vertices as its line 0,
+        // backwards; the edge is reported once, through line 0.
+        const int32_t searched = n == 2 ? 1 : n;
+        for (int32_t k = 0; k < searched; ++k)
+            if (edges.Contains(LineKey(faces, g, k))) sel.AddLine(g, k);
+    }
+    return 1;
+}
+
+int TwoLinesToFace(const cmq::CMQObject &object) {
+    const FaceTable faces(object);
+    SelectionCalls sel(object);
+    FlatInt64Set edges;
+    for (int32_t f = 0; f < faces.FaceCount(); ++f)
+        for (int32_t j = 0; j < faces.PointCount(f); ++j)
+            if (sel.IsLineSelected(f, j)) edges.Insert(LineKey(faces, f, j));
+    if (edges.Size() == 0) return 1;
+    for (int32_t f = 0; f < faces.FaceCount(); ++f) {
+        int count = 0;
+        for (int32_t j = 0; j < faces.PointCount(f) && count < 2; ++j)
+            if (edges.Contains(LineKey(faces, f, j))) ++count;
+        if (count >= 2) sel.AddFace(f);
+    }
+    return 1;
+}
+
+int DispatchNeighborCommand(cmq::CMQObject &object, int command) {
+    if (command < 16 || command > 25) return 0;
+    // A document without a current object: nothing to work on.
+    if (object.object == nullptr) return 1;
+    switch (command) {
+    case 16: return VertexToFaceAny(object);
+    case 17: return VertexToFaceAll(object);
+    case 18: return LineToVertex(object);
+    case 19: return FaceToVertex(object);
+    case 20: return VertexToLineAny(object);
+    case 21: return VertexToLineAll(object);
+    case 22: return FaceToLine(object);
+    case 23: return TwoLinesToFace(object);
+    case 24: return FaceToDuplicateVertex(object);
+    default: return LineToDuplicateVertex(object);
+    }
+}
+
 } // namespace selection

@@ -1,0 +1,92 @@
+#include "select/object_snapshot.h"
+
+#include <algorithm>
+
+#include "host/host_api.h"
+
+namespace selection {
+
+FaceTable::FaceTable(const cmq::CMQObject &object) {
+    const int faceCount = std::max(0, hostapi::MQObj_GetFaceCount(object.object));
+    start_.resize(static_cast<std::size_t>(faceCount));
+    count_.resize(static_cast<std::size_t>(faceCount));
+    for (int32_t f = 0; f < faceCount; ++f) {
+        const int n = std::max(0, hostapi::MQObj_GetFacePointCount(object.object, f));
+        const std::size_t at = points_.size();
+        start_[static_cast<std::size_t>(f)] = at;
+        count_[static_cast<std::size_t>(f)] = n;
+        if (n == 0) continue;
+        // Preset to -1: an entry the host leaves unwritten names no vertex.
+        points_.resize(at + static_cast<std::size_t>(n), -1);
+        hostapi::MQObj_GetFacePointArray(object.object, f, points_.data() + at);
+        for (std::size_t i = at; i < points_.size(); ++i) maxVertex_ = std::max(maxVertex_, points_[i]);
+    }
+}
+
+cmq::CMQLineEnds FaceTable::Line(int32_t face, int32_t line) const {
+    const std::span<const int32_t> p = Points(face);
+    const std::size_t j = static_cast<std::size_t>(line);
+    return {p[j], p[j + 1 == p.size() ? 0 : j + 1]};
+}
+
+VertexTable::VertexTable(const cmq::CMQObject &object) {
+    const int vertexCount = std::max(0, hostapi::MQObj_GetVertexCount(object.object));
+    live_.resize(static_cast<std::size_t>(vertexCount));
+    positions_.resize(static_cast<std::size_t>(vertexCount));
+    for (int32_t v = 0; v < vertexCount; ++v) {
+        if (hostapi::MQObj_GetVertexRefCount(object.object, v) < 1) continue;
+        live_[static_cast<std::size_t>(v)] = 1;
+        positions_[static_cast<std::size_t>(v)] = object.GetVertexPosition(v);
+    }
+}
+
+SelectionCalls::SelectionCalls(const cmq::CMQObject &object)
+    : document_(object.document),
+      objectIndex_(hostapi::MQDoc_GetObjectIndex(object.document, object.object)),
+      vertexSlots_(std::max(0, hostapi::MQObj_GetVertexCount(object.object))) {}
+
+int8_t *SelectionCalls::CacheSlot(std::vector<int8_t> &cache, int32_t v) {
+    if (v < 0 || v >= vertexSlots_) return nullptr;
+    if (cache.empty()) cache.assign(static_cast<std::size_t>(vertexSlots_), kUnknown);
+    return &cache[static_cast<std::size_t>(v)];
+}
+
+bool SelectionCalls::IsVertexSelectedCached(int32_t v) {
+    int8_t *slot = CacheSlot(vertexSelected_, v);
+    if (slot == nullptr) return IsVertexSelected(v);
+    if (*slot == kUnknown) *slot = IsVertexSelected(v) ? 1 : 0;
+    return *slot != 0;
+}
+
+bool SelectionCalls::IsVertexSelected(int32_t v) const {
+    return hostapi::MQDoc_IsSelectVertex(document_, objectIndex_, v) != 0;
+}
+
+bool SelectionCalls::IsFaceSelected(int32_t face) const {
+    return hostapi::MQDoc_IsSelectFace(document_, objectIndex_, face) != 0;
+}
+
+bool SelectionCalls::IsLineSelected(int32_t face, int32_t line) const {
+    return hostapi::MQDoc_IsSelectLine(document_, objectIndex_, face, line) != 0;
+}
+
+void SelectionCalls::AddVertex(int32_t v) const { hostapi::MQDoc_AddSelectVertex(document_, objectIndex_, v); }
+
+void SelectionCalls::AddFace(int32_t face) const { hostapi::MQDoc_AddSelectFace(document_, objectIndex_, face); }
+
+void SelectionCalls::AddLine(int32_t face, int32_t line) const {
+    hostapi::MQDoc_AddSelectLine(document_, objectIndex_, face, line);
+}
+
+void SelectionCalls::Clear(MQDWORD kinds) const { hostapi::MQDoc_ClearSelect(document_, kinds); }
+
+void SelectionCalls::AddVertexOnce(int32_t v) {
+    int8_t *slot = CacheSlot(vertexAdded_, v);
+    if (slot != nullptr) {
+        if (*slot == 1) return;
+        *slot = 1;
+    }
+    AddVertex(v);
+}
+
+} // namespace selection

@@ -1,0 +1,97 @@
+// One read of an object's faces, vertices and selection, for commands that
+// look at every element and would otherwise ask the host the same question
+// many times.
+//
+// A selection command changes no geometry, so what is read here stays true
+// for the length of the command. Selection is read lazily and cached only
+// for the kinds a command reads and does not change.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "mesh/cmq_object.h"
+
+namespace selection {
+
+// Every face slot's point list, read once: one point-count and one
+// point-array call per face slot. Deleted faces have no points.
+class FaceTable {
+public:
+    explicit FaceTable(const cmq::CMQObject &object);
+
+    int32_t FaceCount() const { return static_cast<int32_t>(count_.size()); }
+    int32_t PointCount(int32_t face) const { return count_[static_cast<std::size_t>(face)]; }
+    bool IsLive(int32_t face) const { return PointCount(face) > 0; }
+    std::span<const int32_t> Points(int32_t face) const {
+        return {points_.data() + start_[static_cast<std::size_t>(face)],
+                static_cast<std::size_t>(PointCount(face))};
+    }
+    // Line j (0 <= j < point count) runs from point j to point j + 1; the
+    // last line closes the face back to point 0.
+    cmq::CMQLineEnds Line(int32_t face, int32_t line) const;
+    // Largest vertex index used by any face, or -1 when there is none.
+    int32_t MaxVertex() const { return maxVertex_; }
+
+private:
+    std::vector<std::size_t> start_;
+    std::vector<int32_t> count_;
+    std::vector<int32_t> points_;
+    int32_t maxVertex_ = -1;
+};
+
+// The live vertices (reference count at least 1) and their positions, read
+// once: one reference-count call per vertex slot and one position call per
+// live vertex.
+class VertexTable {
+public:
+    explicit VertexTable(const cmq::CMQObject &object);
+
+    int32_t VertexCount() const { return static_cast<int32_t>(live_.size()); }
+    bool IsSlot(int32_t v) const { return v >= 0 && v < VertexCount(); }
+    bool IsLive(int32_t v) const { return IsSlot(v) && live_[static_cast<std::size_t>(v)] != 0; }
+    // Position of a live vertex.
+    const cmq::CMQVec3 &Position(int32_t v) const { return positions_[static_cast<std::size_t>(v)]; }
+
+private:
+    std::vector<uint8_t> live_;
+    std::vector<cmq::CMQVec3> positions_;
+};
+
+// The selection calls of one command on one object, with the object's index
+// in the document read once (it cannot change while a command runs).
+class SelectionCalls {
+public:
+    explicit SelectionCalls(const cmq::CMQObject &object);
+
+    int ObjectIndex() const { return objectIndex_; }
+
+    // Vertex selection, asked of the host once per vertex and then cached.
+    // Only for commands that do not add vertices themselves.
+    bool IsVertexSelectedCached(int32_t v);
+
+    bool IsVertexSelected(int32_t v) const;
+    bool IsFaceSelected(int32_t face) const;
+    bool IsLineSelected(int32_t face, int32_t line) const;
+    void AddVertex(int32_t v) const;
+    void AddFace(int32_t face) const;
+    void AddLine(int32_t face, int32_t line) const;
+    void Clear(MQDWORD kinds) const;
+
+    // Adds the vertex unless this object has already added it during this
+    // command (adding twice changes nothing).
+    void AddVertexOnce(int32_t v);
+
+private:
+    static constexpr int8_t kUnknown = -1;
+    int8_t *CacheSlot(std::vector<int8_t> &cache, int32_t v);
+
+    MQDocument document_;
+    int objectIndex_;
+    int32_t vertexSlots_;
+    std::vector<int8_t> vertexSelected_; // kUnknown, 0 or 1
+    std::vector<int8_t> vertexAdded_;    // 0 or 1
+};
+
+} // namespace selection
