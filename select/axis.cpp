@@ -1,7 +1,97 @@
 #include "select/axis.h"
 
-// Not built yet: commands 1-9 select nothing until this file is written.
+#include <cmath>
+#include <vector>
+
+#include "host/host_api.h"
+#include "mesh/cmq_walk.h"
+#include "select/vector_math.h"
+
 namespace selection {
-int SelectVertexByAxis(cmq::CMQObject &, const CommandInput &) { return 0; }
-int SelectFaceByAxis(cmq::CMQObject &, const CommandInput &) { return 0; }
+namespace {
+
+enum class Side { Below, On, Above };
+
+struct AxisTest {
+    int axis = 0; // 0 x, 1 y, 2 z
+    Side side = Side::Below;
+};
+
+// Commands 1-9: axis (command - 1) / 3, side (command - 1) mod 3.
+bool AxisTestOf(int command, AxisTest &test) {
+    if (command < 1 || command > 9) return false;
+    test.axis = (command - 1) / 3;
+    test.side = static_cast<Side>((command - 1) % 3);
+    return true;
+}
+
+// The object matrix, read once per step whether or not it is used. Preset to
+// the identity, so a host that writes nothing leaves positions unchanged.
+struct ObjectMatrix {
+    float m[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+};
+
+ObjectMatrix ReadMatrix(const cmq::CMQObject &object) {
+    ObjectMatrix matrix;
+    hostapi::MQObj_GetFloatArray(object.object, MQ_OBJ_FLOAT_MATRIX, matrix.m);
+    return matrix;
+}
+
+float Coordinate(const cmq::CMQVec3 &position, bool local, const ObjectMatrix &matrix, int axis) {
+    const cmq::CMQVec3 p = local ? vmath::TransformPoint(position, matrix.m) : position;
+    return axis == 0 ? p.x : axis == 1 ? p.y : p.z;
+}
+
+// Strict tests against the tolerance. A coordinate that is not a number
+// fails every comparison, so it is never selected.
+bool VertexPasses(Side side, float v, float range) {
+    switch (side) {
+    case Side::Below: return v < -range;
+    case Side::On: return std::fabs(v) < range;
+    case Side::Above: return v > range;
+    }
+    return false;
+}
+
+} // namespace
+
+int SelectVertexByAxis(cmq::CMQObject &object, const CommandInput &input) {
+    AxisTest test;
+    if (!AxisTestOf(input.command, test)) return 0;
+    const ObjectMatrix matrix = ReadMatrix(object);
+    for (auto it = cmq::FirstVertex(object); !cmq::AtEnd(it); cmq::Next(it)) {
+        const auto vertex = *it;
+        const float v = Coordinate(vertex->position, input.local, matrix, test.axis);
+        if (VertexPasses(test.side, v, input.range)) {
+            hostapi::MQDoc_AddSelectVertex(object.document,
+                                           hostapi::MQDoc_GetObjectIndex(object.document, object.object),
+                                           vertex->index);
+        }
+    }
+    return 1;
+}
+
+int SelectFaceByAxis(cmq::CMQObject &object, const CommandInput &input) {
+    AxisTest test;
+    if (!AxisTestOf(input.command, test) || test.side == Side::On) return 0;
+    const ObjectMatrix matrix = ReadMatrix(object);
+    for (auto it = cmq::FirstFace(object); !cmq::AtEnd(it); cmq::Next(it)) {
+        const std::vector<int32_t> points = object.GetFacePoints(it.index);
+        // Not tolerant and not strict: a face touching the plane still lies on
+        // its side. Every point is read; a NaN coordinate fails the face.
+        bool onSide = true;
+        for (const int32_t v : points) {
+            const float c = Coordinate(object.GetVertexPosition(v), input.local, matrix, test.axis);
+            const bool passes = test.side == Side::Below ? c <= 0.0f : c >= 0.0f;
+            onSide = onSide && passes;
+        }
+        if (onSide) {
+            hostapi::MQDoc_AddSelectFace(object.document,
+                                         hostapi::MQDoc_GetObjectIndex(object.document, object.object),
+                                         it.index);
+        }
+    }
+    return 1;
+}
+
 } // namespace selection

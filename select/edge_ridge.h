@@ -2,12 +2,61 @@
 // angle inside the angle window.
 #pragma once
 
+#include <cstdint>
+
 #include "mesh/cmq_object.h"
 #include "select/command_input.h"
 
 namespace selection {
 
-// Returns 1 for commands 14 and 15, 0 (touching nothing) otherwise.
+// Replaces the selection with lines of `object` (with input.allObjects set,
+// adds to it instead):
+//   14 "Edge": every vertex pair that exactly one face line runs along;
+//   15 "Ridge": every vertex pair shared by exactly two face lines whose
+//      signed bend angle lies in the angle window (RidgeWindow).
+// Only lines covered by the selection the command starts from (a selected
+// line, a line of a selected face, or both ends selected) are candidates;
+// with no such line, every line is.
+// One pass over the face lines into a hash table, then one pass over the
+// table: linear in the number of face lines.
+// Returns 1 when the command ran; 0 for any other command number, and 0
+// when the object has a face of one point, both touching nothing.
 int SelectEdgeRidge(cmq::CMQObject &object, const CommandInput &input);
+
+// Degrees to radians as the window uses it (single precision).
+inline constexpr float kDegreesToRadians = 0.017453292f;
+
+// The window on the signed fold N (radians) of a ridge.
+//   suppl off: [-angle2, -angle1] degrees; suppl on: [angle1 - 180,
+//   angle2 - 180] degrees; bounds converted in single precision.
+// When hi > lo, N is inside when lo <= N <= hi; otherwise (bounds given in
+// reverse) when N < hi or N > lo, the complement of the reversed interval.
+// A fold that is not a number is never inside.
+struct RidgeWindow {
+    float lo = 0.0f;
+    float hi = 0.0f;
+    static RidgeWindow From(const CommandInput &input);
+    bool Contains(float fold) const;
+};
+
+// The angle between two unit normals from their dot product: the
+// double-precision arc cosine rounded to float. The dot product is clamped
+// to [-1, 1] first, so that normals of a flat joint whose dot product rounds
+// to just above 1 give 0 rather than no angle. A dot product that is not a
+// number stays so, and gives no angle.
+float JointAngle(float dot);
+
+// What the ridge test needs of one line occurrence (face, line), read with
+// one point-list query of the face: the line normal (not normalised), a
+// point of the face beside the line, and the position of the line's start.
+// The same single-precision arithmetic as cmq::CMQObject::GetLineNormal and
+// GetLineSidePoint. The face must have at least one point and
+// 0 <= line < point count.
+struct LineFrame {
+    cmq::CMQVec3 normal;
+    cmq::CMQVec3 sidePoint;
+    cmq::CMQVec3 start;
+};
+LineFrame ReadLineFrame(const cmq::CMQObject &object, int32_t face, int32_t line);
 
 } // namespace selection

@@ -1,0 +1,70 @@
+// The edge table of the edge and ridge commands: for each unordered vertex
+// pair (edge key) the line occurrences that run along it, and whether the
+// pair is a candidate (covered by the selection the command started from).
+//
+// A flat open-addressing hash map (linear probing, power-of-two slots, at
+// most half full) over entries kept in the order their keys were first
+// added, so walking the table is deterministic. The commands only need to
+// tell one, two and more occurrences apart, so an entry keeps the first two
+// occurrences and a count that stops at three; that behaves as the full
+// ordered list would for every use here.
+//
+// Cost: Add is O(1) expected; memory is about 32 bytes per entry plus
+// 16 bytes per slot.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "mesh/cmq_object.h"
+
+namespace selection {
+
+class EdgeTable {
+public:
+    struct Entry {
+        int64_t key = 0;
+        cmq::CMQLine first;   // the occurrence found first
+        cmq::CMQLine second;  // the occurrence found second; valid when count >= 2
+        uint8_t count = 0;    // 1, 2, or 3 for "three or more"
+        bool candidate = false;
+    };
+
+    // `expectedKeys` sizes the table up front; it grows as needed beyond it.
+    explicit EdgeTable(std::size_t expectedKeys = 0);
+
+    // Appends the occurrence `line` to the entry of `key`, creating the entry
+    // when the key is new, and returns the entry. The reference is valid
+    // until the next Add.
+    Entry &Add(int64_t key, cmq::CMQLine line);
+
+    // Marks `key`'s entry as a candidate; the key must have been added.
+    void MarkCandidate(Entry &entry);
+
+    // True when at least one entry is a candidate.
+    bool HasCandidates() const { return candidateCount_ != 0; }
+
+    // The entries in the order their keys were first added.
+    const std::vector<Entry> &Entries() const { return entries_; }
+
+    // The entry of `key`, or null.
+    const Entry *Find(int64_t key) const;
+
+private:
+    struct Slot {
+        int64_t key = 0;
+        int32_t entry = -1; // index into entries_, -1 for an empty slot
+    };
+
+    std::size_t SlotOf(int64_t key) const;
+    void Grow(std::size_t slotCount);
+
+    std::vector<Slot> slots_;
+    std::vector<Entry> entries_;
+    std::size_t mask_ = 0;
+    int shift_ = 64;
+    std::size_t candidateCount_ = 0;
+};
+
+} // namespace selection
