@@ -1,0 +1,82 @@
+// Runs the real plug-in module on a stand-in document as the modeller
+// would: the module is loaded by path and bound by its export names, told
+// the host module's path, and asked to modify the selection; the headless
+// toolkit's scripted user does in the command dialog what the user asked.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "standin/cli/dialog_commands.h"
+#include "standin/core/document.h"
+
+namespace standin {
+class SettingsStore;
+}
+
+namespace vexcli {
+
+// What the user does in the dialog: options, then Alt keys, then the button.
+struct DialogChoice {
+    DialogOptions options;
+    std::vector<std::string> altKeys;  // pressed in order, with Alt held
+    std::string button;                // label; empty when an Alt key chooses
+    std::string group;
+};
+
+// The command a choice ends with: the button, else the last Alt key that
+// chooses one. Throws InputError when nothing chooses a command, or when
+// the label or a key is unknown.
+const DialogCommand &ChosenCommand(const DialogChoice &choice);
+
+// Options as the plug-in keeps them in the settings store, with its
+// defaults for missing keys.
+struct StoredOptions {
+    bool face = false;
+    bool local = false;
+    bool suppl = true;
+    double range = 0.001;
+    double angle1 = 0.0;
+    double angle2 = 90.0;
+};
+
+class PluginRunner {
+public:
+    // Loads the module and initialises it; throws InputError when the file
+    // is missing or is not a plug-in this host can bind.
+    explicit PluginRunner(const std::string &modulePath);
+    ~PluginRunner();
+    PluginRunner(const PluginRunner &) = delete;
+    PluginRunner &operator=(const PluginRunner &) = delete;
+
+    // The plug-in's section of the store, "Plugin-XXXXXXXX-XXXXXXXX".
+    std::string SettingsSection() const;
+    StoredOptions ReadStored(standin::SettingsStore &store) const;
+
+    struct Result {
+        bool carriedOut = false;   // MQModifySelect returned 1
+        bool dialogShown = false;  // the toolkit saw a modal run
+        std::string problem;       // why nothing was carried out, if it was not
+    };
+    // Scripts the dialog and calls MQModifySelect(0, document). `store` is
+    // the host's settings store, read to know how the dialog will be
+    // pre-filled. Checks afterwards that the saved options are those asked for.
+    Result Run(const DialogChoice &choice, standin::Document &document, standin::SettingsStore &store);
+
+    // Runs the dialog and cancels it, for a look at its widget tree; the
+    // tree as the toolkit dumps it, or empty when it could not be captured.
+    std::string CaptureDialogDump(standin::Document &document);
+
+private:
+    void *handle_ = nullptr;
+    struct Exports;
+    Exports *exports_ = nullptr;
+    bool allObjects_ = false;  // the switch lives in the plug-in between runs
+};
+
+// The file of the loaded stand-in host module, as MQInit expects it.
+std::string HostModulePath();
+
+} // namespace vexcli
