@@ -19,8 +19,6 @@
 namespace mqtext {
 namespace {
 
-constexpr char16_t kReplacement = 0xFFFD;
-
 #ifdef _WIN32
 
 // Windows' wide characters are UTF-16 code units, the same size as char16_t;
@@ -58,6 +56,8 @@ std::string WideToMultiByteUtf8(std::u16string_view text) {
 }
 
 #else
+
+constexpr char16_t kReplacement = 0xFFFD;
 
 void AppendUtf16(std::u16string &out, char32_t cp) {
     if (cp < 0x10000) {
