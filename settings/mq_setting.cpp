@@ -8,6 +8,9 @@
 
 namespace {
 
+// Bounds the removal of duplicate key elements, whatever the host answers.
+constexpr int kMaxDuplicates = 1024;
+
 MQXmlElement FindChild(MQXmlElement parent, const std::string &utf8Name) {
     MQXmlFindChildRecord record{utf8Name.c_str(), nullptr};
     hostapi::MQXmlElem_Value(parent, MQ_XML_FIND_CHILD, &record);
@@ -94,20 +97,23 @@ bool MQSetting::ReadKey(const char *key, std::u16string &text) const {
 void MQSetting::WriteKey(const char *key, const std::u16string &text) {
     if (section_ == nullptr || key == nullptr) return;
     const std::string name = mqtext::AnsiToUtf8(key);
-    // Remove every element of this key, not just the first: a stale
-    // duplicate left in front of the new element would be what the next
-    // load finds. Stop if the host fails to remove one.
-    for (MQXmlElement old = FindChild(section_, name); old != nullptr;) {
-        RemoveChild(section_, old);
-        const MQXmlElement next = FindChild(section_, name);
-        if (next == old) break;
-        old = next;
-    }
-    const MQXmlElement child = AddChild(section_, name);
-    if (child == nullptr) return;
+    // The new element is made first: if the host refuses it, the stored
+    // value stays instead of being removed with nothing in its place.
+    const MQXmlElement fresh = AddChild(section_, name);
+    if (fresh == nullptr) return;
     const std::string utf8 = mqtext::WideToUtf8(text);
     MQXmlSetTextRecord record{utf8.c_str()};
-    hostapi::MQXmlElem_Value(child, MQ_XML_SET_TEXT, &record);
+    hostapi::MQXmlElem_Value(fresh, MQ_XML_SET_TEXT, &record);
+    // Then every older element of this key goes, not just the first: a
+    // stale duplicate left in front of the new element would be what the
+    // next load finds. Stop if the host fails to remove one.
+    MQXmlElement previous = nullptr;
+    for (int guard = 0; guard < kMaxDuplicates; ++guard) {
+        const MQXmlElement old = FindChild(section_, name);
+        if (old == nullptr || old == fresh || old == previous) break;
+        RemoveChild(section_, old);
+        previous = old;
+    }
 }
 
 void MQSetting::Load(const char *key, bool &value, bool defaultValue) {

@@ -34,7 +34,8 @@ public:
 
     // Replaces the key's element by a new one, appended last in the section,
     // holding the encoded value: "1"/"0", "%d", or "%e" of the value widened
-    // to double.
+    // to double. Every older element of the key is removed; if the host
+    // refuses the new element, the old one stays.
     void Save(const char *key, bool value);
     void Save(const char *key, int32_t value);
     void Save(const char *key, float value);

@@ -192,6 +192,17 @@ TEST_F(SettingsTest, DuplicateKeyElementsAreAllReplaced) {
     EXPECT_FALSE(plugin.face);
 }
 
+TEST_F(SettingsTest, RefusedKeyElementKeepsTheStoredValue) {
+    Put("range", "2.5");
+    store.refuseNewElements = true;
+    plugin.range = 9.0f;
+    plugin.SaveSettings();
+    EXPECT_EQ(KeyNames(), std::vector<std::string>{"range"});
+    EXPECT_EQ(TextOf("range"), "2.5");
+    plugin.LoadSettings();
+    EXPECT_EQ(plugin.range, 2.5f);
+}
+
 TEST_F(SettingsTest, ValuesSurviveASaveAndALoad) {
     const int32_t ints[] = {-1, 0, 1, 640, INT32_MIN, INT32_MAX};
     const float floats[] = {0.001f, 0.1f, 1.0f / 3.0f, -123.456f, 1e-30f, 3.0e38f, 179.99f};
