@@ -2,6 +2,7 @@
 // the modeller loads it.
 #pragma once
 
+#include <set>
 #include <string>
 
 #include "abi/mq_abi.h"
@@ -26,6 +27,11 @@ public:
 private:
     void *handle_ = nullptr;
 };
+
+// The names a module file exports, as the system loader sees them: the
+// defined dynamic symbols of a shared object (nm -D), or the export name
+// table of a Windows DLL. Empty when the file cannot be read.
+std::set<std::string> ModuleExportNames(const std::string &path);
 
 // Loads the module and binds it to the stand-in host; fails the test on error.
 PluginModule &BoundPlugin();

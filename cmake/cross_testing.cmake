@@ -1,0 +1,33 @@
+# Running the tests of a build for another platform.
+#
+# 64-bit Windows: test programs run under Wine through scripts/wine-run.sh,
+# with a private Wine prefix in the build folder and the cross compiler's C++
+# runtime DLLs on the Windows search path (only the plug-in module links that
+# runtime statically; the test programs and the stand-in host share one copy,
+# as they do on Linux).
+#
+# 32-bit Linux: the toolchain file sets qemu-i386 as the emulator.
+#
+# Either way the tests are listed when ctest starts rather than at build
+# time, so that a build needs neither Wine nor qemu.
+if(NOT CMAKE_CROSSCOMPILING)
+  return()
+endif()
+
+set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
+
+if(WIN32 AND MINGW AND CMAKE_SIZEOF_VOID_P EQUAL 8 AND VEXOLIN_BUILD_STANDIN)
+  set(_runtime_dirs "")
+  foreach(_dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${_dll}
+      OUTPUT_VARIABLE _path OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(NOT IS_ABSOLUTE "${_path}" OR NOT EXISTS "${_path}")
+      message(FATAL_ERROR "The cross compiler has no ${_dll}, which the test programs need under Wine")
+    endif()
+    get_filename_component(_dir "${_path}" DIRECTORY)
+    get_filename_component(_dir "${_dir}" REALPATH)
+    list(APPEND _runtime_dirs --path ${_dir})
+  endforeach()
+  set(CMAKE_CROSSCOMPILING_EMULATOR
+    ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh --prefix ${CMAKE_BINARY_DIR}/wineprefix ${_runtime_dirs})
+endif()

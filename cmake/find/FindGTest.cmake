@@ -1,0 +1,14 @@
+# find_package(GTest) for builds that compile GoogleTest from source
+# (cmake/googletest.cmake): the targets exist already.
+if(TARGET GTest::gtest AND TARGET GTest::gtest_main)
+  set(GTest_FOUND TRUE)
+  set(GTEST_FOUND TRUE)
+  set(GTEST_LIBRARIES GTest::gtest)
+  set(GTEST_MAIN_LIBRARIES GTest::gtest_main)
+  set(GTEST_BOTH_LIBRARIES GTest::gtest GTest::gtest_main)
+else()
+  set(GTest_FOUND FALSE)
+  if(GTest_FIND_REQUIRED)
+    message(FATAL_ERROR "GoogleTest targets are missing: set VEXOLIN_GTEST_SOURCE_DIR")
+  endif()
+endif()
