@@ -1,5 +1,6 @@
 #include "select/duplicate.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstddef>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "select/flat_hash.h"
+#include "host/host_api.h"
 #include "select/object_snapshot.h"
 
 // The twin searches index the live vertices once per command instead of
@@ -140,11 +142,12 @@ int FaceToDuplicateVertex(const cmq::CMQObject &object) {
 
     // A point shared by several selected faces is looked at once: if it had
     // a twin it was selected then, and if not it has none now.
-    std::vector<uint8_t> seen(static_cast<std::size_t>(faces.MaxVertex() + 1), 0);
+    const int32_t slots = std::max(0, hostapi::MQObj_GetVertexCount(object.object));
+    std::vector<uint8_t> seen(static_cast<std::size_t>(slots), 0);
     for (int32_t f = 0; f < faces.FaceCount(); ++f) {
         if (!faces.IsLive(f) || !sel.IsFaceSelected(f)) continue;
         for (int32_t v : faces.Points(f)) {
-            if (v < 0) continue; // names no vertex: the host would refuse it
+            if (v < 0 || v >= slots) continue; // names no vertex: the host would refuse it
             uint8_t &done = seen[static_cast<std::size_t>(v)];
             if (done != 0) continue;
             done = 1;
@@ -185,9 +188,10 @@ int LineToDuplicateVertex(const cmq::CMQObject &object) {
     // Every selected line is handled, also when both its endpoints were
     // found before, and the line selection is cleared at the end (which also
     // drops each handled line).
-    std::vector<Twin> twin(static_cast<std::size_t>(faces.MaxVertex() + 1), Twin::Unknown);
+    const int32_t slots = std::max(0, hostapi::MQObj_GetVertexCount(object.object));
+    std::vector<Twin> twin(static_cast<std::size_t>(slots), Twin::Unknown);
     const auto handle = [&](int32_t v) {
-        if (v < 0) return; // names no vertex: the host would refuse it
+        if (v < 0 || v >= slots) return; // names no vertex: the host would refuse it
         Twin &state = twin[static_cast<std::size_t>(v)];
         if (state != Twin::Unknown) return;
         state = hasTwin(v) ? Twin::Found : Twin::None;

@@ -4,22 +4,23 @@
 #include <span>
 
 #include "select/duplicate.h"
-#include "select/flat_hash.h"
+#include "host/host_api.h"
 #include "select/object_snapshot.h"
+#include "select/vertex_pair_set.h"
 
 namespace selection {
 namespace {
 
-int64_t LineKey(const FaceTable &faces, int32_t face, int32_t line) {
+int32_t VertexSlots(const cmq::CMQObject &object) { return hostapi::MQObj_GetVertexCount(object.object); }
+
+void AddLine(VertexPairSet &edges, const FaceTable &faces, int32_t face, int32_t line) {
     const cmq::CMQLineEnds ends = faces.Line(face, line);
-    return cmq::EdgeKey(ends.start, ends.end);
+    edges.Add(ends.start, ends.end);
 }
 
-// Total number of lines (face corners) of the live faces.
-std::size_t LineCount(const FaceTable &faces) {
-    std::size_t lines = 0;
-    for (int32_t f = 0; f < faces.FaceCount(); ++f) lines += static_cast<std::size_t>(faces.PointCount(f));
-    return lines;
+bool HasLine(const VertexPairSet &edges, const FaceTable &faces, int32_t face, int32_t line) {
+    const cmq::CMQLineEnds ends = faces.Line(face, line);
+    return edges.Contains(ends.start, ends.end);
 }
 
 // Adds every line of every live face whose endpoints pass `test`, which is
@@ -114,17 +115,17 @@ int FaceToLine(const cmq::CMQObject &object) {
     // face on a shared edge is added by that face itself. Only unselected
     // faces need the edge lookup.
     std::vector<uint8_t> selected(static_cast<std::size_t>(faces.FaceCount()), 0);
-    FlatInt64Set edges;
-    edges.Reserve(LineCount(faces));
+    VertexPairSet edges(VertexSlots(object));
     for (int32_t f = 0; f < faces.FaceCount(); ++f) {
         if (!faces.IsLive(f) || !sel.IsFaceSelected(f)) continue;
         selected[static_cast<std::size_t>(f)] = 1;
         for (int32_t j = 0; j < faces.PointCount(f); ++j) {
             sel.AddLine(f, j);
-            edges.Insert(LineKey(faces, f, j));
+            AddLine(edges, faces, f, j);
         }
     }
-    if (edges.Size() == 0) return 1;
+    if (edges.Empty()) return 1;
+    edges.Build();
     for (int32_t g = 0; g < faces.FaceCount(); ++g) {
         if (selected[static_cast<std::size_t>(g)] != 0) continue;
         const int32_t n = faces.PointCount(g);
@@ -132,7 +133,7 @@ int FaceToLine(const cmq::CMQObject &object) {
         // backwards; the edge is reported once, through line 0.
         const int32_t searched = n == 2 ? 1 : n;
         for (int32_t k = 0; k < searched; ++k)
-            if (edges.Contains(LineKey(faces, g, k))) sel.AddLine(g, k);
+            if (HasLine(edges, faces, g, k)) sel.AddLine(g, k);
     }
     return 1;
 }
@@ -140,15 +141,16 @@ int FaceToLine(const cmq::CMQObject &object) {
 int TwoLinesToFace(const cmq::CMQObject &object) {
     const FaceTable faces(object);
     SelectionCalls sel(object);
-    FlatInt64Set edges;
+    VertexPairSet edges(VertexSlots(object));
     for (int32_t f = 0; f < faces.FaceCount(); ++f)
         for (int32_t j = 0; j < faces.PointCount(f); ++j)
-            if (sel.IsLineSelected(f, j)) edges.Insert(LineKey(faces, f, j));
-    if (edges.Size() == 0) return 1;
+            if (sel.IsLineSelected(f, j)) AddLine(edges, faces, f, j);
+    if (edges.Empty()) return 1;
+    edges.Build();
     for (int32_t f = 0; f < faces.FaceCount(); ++f) {
         int count = 0;
         for (int32_t j = 0; j < faces.PointCount(f) && count < 2; ++j)
-            if (edges.Contains(LineKey(faces, f, j))) ++count;
+            if (HasLine(edges, faces, f, j)) ++count;
         if (count >= 2) sel.AddFace(f);
     }
     return 1;

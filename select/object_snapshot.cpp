@@ -19,7 +19,6 @@ FaceTable::FaceTable(const cmq::CMQObject &object) {
         // Preset to -1: an entry the host leaves unwritten names no vertex.
         points_.resize(at + static_cast<std::size_t>(n), -1);
         hostapi::MQObj_GetFacePointArray(object.object, f, points_.data() + at);
-        for (std::size_t i = at; i < points_.size(); ++i) maxVertex_ = std::max(maxVertex_, points_[i]);
     }
 }
 

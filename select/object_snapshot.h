@@ -31,14 +31,11 @@ public:
     // Line j (0 <= j < point count) runs from point j to point j + 1; the
     // last line closes the face back to point 0.
     cmq::CMQLineEnds Line(int32_t face, int32_t line) const;
-    // Largest vertex index used by any face, or -1 when there is none.
-    int32_t MaxVertex() const { return maxVertex_; }
 
 private:
     std::vector<std::size_t> start_;
     std::vector<int32_t> count_;
     std::vector<int32_t> points_;
-    int32_t maxVertex_ = -1;
 };
 
 // The live vertices (reference count at least 1) and their positions, read

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "select/neighbor.h"
+#include "select/vertex_pair_set.h"
 #include "tests/support/meshes.h"
 #include "tests/unit/unit_fixture.h"
 
@@ -205,6 +206,31 @@ TEST_F(Neighbor, NullObjectIsLeftAlone) {
         EXPECT_EQ(selection::DispatchNeighborCommand(none, command), 1);
     EXPECT_EQ(Obj().SelectedFaces(), (Ints{0}));
     EXPECT_TRUE(Obj().SelectedVertices().empty());
+}
+
+} // namespace
+
+namespace {
+
+TEST(VertexPairSetTest, FindsPairsInEitherOrderIncludingFansAndForeignIndices) {
+    selection::VertexPairSet set(100);
+    // A fan: vertex 0 shares an edge with every odd vertex (a bucket large
+    // enough to be searched by halving).
+    for (int32_t v = 99; v > 0; v -= 2) set.Add(v, 0);
+    set.Add(7, 7);
+    set.Add(-1, 5);  // indices no vertex slot has
+    set.Add(3, 100);
+    set.Build();
+    for (int32_t v = 1; v < 100; ++v) {
+        EXPECT_EQ(set.Contains(0, v), v % 2 == 1) << v;
+        EXPECT_EQ(set.Contains(v, 0), v % 2 == 1) << v;
+    }
+    EXPECT_TRUE(set.Contains(7, 7));
+    EXPECT_FALSE(set.Contains(6, 6));
+    EXPECT_TRUE(set.Contains(5, -1));
+    EXPECT_TRUE(set.Contains(100, 3));
+    EXPECT_FALSE(set.Contains(-1, 3));
+    EXPECT_FALSE(set.Contains(99, 100));
 }
 
 } // namespace
