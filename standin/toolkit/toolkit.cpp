@@ -223,6 +223,7 @@ struct Frame {
     int32_t result = 0;
     RunEnd end = RunEnd::ScriptExhausted;
     int32_t actions = 0;
+    std::string error;
 };
 
 std::map<std::string, Value> Defaults(Kind kind) {
@@ -929,7 +930,9 @@ std::string Perform(const Action &a, int32_t dialog, size_t frame) {
 int32_t RunModal(int32_t dialog) {
     State &s = S();
     const size_t frame = s.modal.size();
-    s.modal.push_back(Frame{dialog});
+    Frame started;
+    started.dialog = dialog;
+    s.modal.push_back(std::move(started));
     while (!Current(frame).ended) {
         if (Find(dialog) == nullptr) {
             EndRun(frame, kResultNone, RunEnd::Destroyed);
@@ -944,12 +947,13 @@ int32_t RunModal(int32_t dialog) {
         ++Current(frame).actions;
         if (std::string e = Perform(a, dialog, frame); !e.empty()) {
             if (s.scriptError.empty()) s.scriptError = e;
+            if (!Current(frame).ended) Current(frame).error = e;
             EndRun(frame, kResultNone, RunEnd::ScriptError);
         }
     }
     const Frame f = Current(frame);
     s.modal.erase(s.modal.begin() + static_cast<std::ptrdiff_t>(frame));
-    s.runs.push_back({f.dialog, f.result, f.end, f.actions});
+    s.runs.push_back({f.dialog, f.result, f.end, f.actions, f.error});
     return f.result;
 }
 

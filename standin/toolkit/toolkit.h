@@ -126,6 +126,7 @@ struct ModalRun {
     int32_t result = 0;
     RunEnd end = RunEnd::ScriptExhausted;
     int32_t actions = 0; // actions performed during this run
+    std::string error;   // the script error that ended this run (RunEnd::ScriptError)
 };
 
 // Every modal run so far, in the order in which they ended.

@@ -156,12 +156,15 @@ TEST_F(ModalRun, AnAmbiguousOrMissingLabelIsAScriptError) {
     EXPECT_EQ(dialog->RunModal(), 0);
     EXPECT_EQ(LastRun().end, tk::RunEnd::ScriptError);
     EXPECT_NE(tk::ScriptError().find("more than one"), std::string::npos);
+    EXPECT_EQ(LastRun().error, tk::ScriptError());
     EXPECT_EQ(dialog->command, 0);
     EXPECT_EQ(tk::PendingActions(), 1u);
 
     tk::SetScript({Action::Click("Stop")});
     EXPECT_EQ(dialog->RunModal(), 0);
     EXPECT_EQ(LastRun().end, tk::RunEnd::ScriptError);
+    EXPECT_NE(LastRun().error.find("\"Stop\""), std::string::npos); // the first error stays in ScriptError()
+    EXPECT_NE(tk::ScriptError(), LastRun().error);
 }
 
 TEST_F(ModalRun, SpinBoxesAreSetByLabelByOrderAndById) {
