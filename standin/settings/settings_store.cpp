@@ -31,6 +31,7 @@ constexpr unsigned kParseOptions =
 uintptr_t g_nextHandle = 1;
 
 SettingsStore *g_default = nullptr;
+bool g_defaultGone = false; // the default store has been destroyed (process exit)
 SettingsStore *g_host = nullptr;
 bool g_hostChosen = false;
 
@@ -151,8 +152,11 @@ void SetHostSettings(SettingsStore *store) {
 SettingsStore::SettingsStore() = default;
 
 SettingsStore::~SettingsStore() {
-    if (g_default == this) g_default = nullptr;
-    if (g_host == this) g_host = g_default;
+    if (g_default == this) {
+        g_default = nullptr;
+        g_defaultGone = true;
+    }
+    if (g_host == this) g_host = g_defaultGone ? nullptr : &DefaultSettings();
 }
 
 void SettingsStore::Clear() {
