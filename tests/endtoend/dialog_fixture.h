@@ -1,0 +1,63 @@
+// End-to-end runs of the real plug-in module in the stand-in host: the
+// scripted user drives the real command dialog, and the document's selection
+// is compared with what the same command does when called in-process.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "standin/core/document.h"
+#include "standin/settings/settings_store.h"
+#include "standin/toolkit/toolkit.h"
+#include "tests/support/plugin_module.h"
+
+namespace endtoend {
+
+namespace tk = standin::toolkit;
+
+// The whole selection of a document, object by object.
+struct Selection {
+    struct Of {
+        std::vector<int32_t> vertices;
+        std::vector<standin::LineRef> lines;
+        std::vector<int32_t> faces;
+        friend bool operator==(const Of &, const Of &) = default;
+        friend auto operator<=>(const Of &, const Of &) = default;
+    };
+    std::vector<Of> objects;
+    friend bool operator==(const Selection &, const Selection &) = default;
+    friend auto operator<=>(const Selection &, const Selection &) = default;
+};
+
+Selection SelectionOf(const standin::Document &doc);
+std::ostream &operator<<(std::ostream &out, const Selection &s);
+
+// A document on which every command has something to do: a current object
+// with vertices on both sides of each axis plane, faces of two to five
+// points, a ridge, a border, duplicated vertices, and a selection of
+// vertices, lines and faces to convert; a second object, and a locked one.
+void BuildRichDocument(standin::Document &doc);
+
+// The text of one stored option, or nothing when the key is missing.
+std::optional<std::string> StoredOption(const char *key);
+
+class DialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        module = &testsupport::BoundPlugin();
+        tk::Reset();
+    }
+    // Runs the plug-in once with the given user actions.
+    int Run(standin::Document &doc, std::vector<tk::Action> actions) {
+        tk::SetScript(std::move(actions));
+        return module->MQModifySelect(0, doc.Handle());
+    }
+    // No request of the plug-in was refused by the toolkit.
+    void ExpectCleanProtocol() { EXPECT_EQ(tk::FirstViolation(), ""); }
+
+    testsupport::PluginModule *module = nullptr;
+};
+
+} // namespace endtoend
