@@ -78,9 +78,10 @@ public:
     // not hand out or whose element is no longer in the document.
     pugi::xml_node NodeOf(MQXmlElement handle);
 
-    // The element operations of MQXmlElem_Value. Each returns 1 when it was
-    // carried out (for FindChild: found; for GetText: there is text) and 0
-    // otherwise, changing nothing.
+    // The element operations of MQXmlElem_Value. A request with a handle the
+    // store does not know, a null or impossible name, or a null text answers
+    // null or false and changes nothing. FindChild gives the first child of
+    // that name; GetText gives null for an element without text.
     MQXmlElement AddChild(MQXmlElement parent, const char *name);
     bool RemoveChild(MQXmlElement parent, MQXmlElement child);
     MQXmlElement FindChild(MQXmlElement parent, const char *name);
