@@ -1,14 +1,65 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the optimised build and the sanitizer build.
-# Installs what it needs on a fresh Debian 12 machine.
+# Builds and runs every test leg. Installs what it needs on a fresh Debian 12
+# machine; a leg whose tools cannot be had fails loudly, it is never skipped.
+#
+#   scripts/test-all.sh [LEG...]     (default: all legs, in this order)
+#
+# Legs:
+#   default  optimised build, all tests
+#   asan     AddressSanitizer and UndefinedBehaviorSanitizer build, all tests
+#   mingw32  the shipped 32-bit Windows DLL: export/import tables, SSE2-only
+#            float code (32-bit Windows programs cannot run on this kernel)
+#   mingw64  64-bit Windows DLL, stand-in host and all tests, run under Wine
+#   linux32  32-bit x86 Linux build, all tests run under qemu-i386
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh build
+all_legs=(default asan mingw32 mingw64 linux32)
+legs=("$@")
+[ ${#legs[@]} -eq 0 ] && legs=("${all_legs[@]}")
 
-for preset in default asan; do
-  echo "=== $preset ==="
-  cmake --preset "$preset"
-  cmake --build --preset "$preset"
-  ctest --preset "$preset" -j2
+die() { echo "test-all: ERROR: $*" >&2; exit 1; }
+
+need_groups=(build)
+for leg in "${legs[@]}"; do
+  case "$leg" in
+    default | asan) ;;
+    mingw32 | mingw64) need_groups+=(windows) ;;
+    linux32) need_groups+=(linux32) ;;
+    *) die "unknown leg '$leg' (legs: ${all_legs[*]})" ;;
+  esac
 done
+scripts/install-deps.sh $(printf '%s\n' "${need_groups[@]}" | sort -u)
+
+# The tools each leg needs must be there now; say which one is missing.
+require() {
+  local leg="$1"; shift
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null 2>&1 || [ -x "$tool" ] ||
+      die "leg $leg needs $tool, which is not installed (scripts/install-deps.sh could not provide it)"
+  done
+}
+for leg in "${legs[@]}"; do
+  case "$leg" in
+    mingw32) require "$leg" i686-w64-mingw32-g++ i686-w64-mingw32-objdump ;;
+    mingw64) require "$leg" x86_64-w64-mingw32-g++ x86_64-w64-mingw32-objdump /usr/lib/wine/wine64 ;;
+    linux32)
+      require "$leg" qemu-i386
+      echo 'int main() { return 0; }' | g++ -m32 -x c++ - -o /dev/null 2>/dev/null ||
+        die "leg linux32: g++ -m32 cannot link (g++-multilib missing)" ;;
+  esac
+done
+
+summary=()
+for leg in "${legs[@]}"; do
+  echo "=== $leg ==="
+  start=$SECONDS
+  cmake --preset "$leg"
+  cmake --build --preset "$leg" -j2
+  ctest --preset "$leg" -j2
+  summary+=("$leg: passed in $((SECONDS - start)) s")
+done
+
+echo "=== summary ==="
+printf '%s\n' "${summary[@]}"
