@@ -8,9 +8,34 @@ namespace {
 
 // Handles the host has handed out and not taken back. A handle that is not
 // here is never dereferenced.
+// The last handle found in each set is remembered, since a command asks
+// about the same document and object over and over; any removal forgets it.
 struct Registry {
     std::unordered_set<const void *> documents;
     std::unordered_set<const void *> objects;
+    const void *lastDocument = nullptr;
+    const void *lastObject = nullptr;
+
+    void EraseDocument(const void *p) {
+        documents.erase(p);
+        lastDocument = nullptr;
+    }
+    void EraseObject(const void *p) {
+        objects.erase(p);
+        lastObject = nullptr;
+    }
+    bool HasDocument(const void *p) {
+        if (p != nullptr && p == lastDocument) return true;
+        if (documents.count(p) == 0) return false;
+        lastDocument = p;
+        return true;
+    }
+    bool HasObject(const void *p) {
+        if (p != nullptr && p == lastObject) return true;
+        if (objects.count(p) == 0) return false;
+        lastObject = p;
+        return true;
+    }
 };
 
 Registry &Handles() {
@@ -107,8 +132,8 @@ Document::Document() { Handles().documents.insert(this); }
 
 Document::~Document() {
     for (auto &slot : slots_)
-        if (slot) Handles().objects.erase(slot.get());
-    Handles().documents.erase(this);
+        if (slot) Handles().EraseObject(slot.get());
+    Handles().EraseDocument(this);
 }
 
 int32_t Document::AddObject(std::string name) {
@@ -128,7 +153,7 @@ int32_t Document::AddEmptySlot() {
 void Document::RemoveObject(int32_t i) {
     Object *object = ObjectAt(i);
     if (object == nullptr) return;
-    Handles().objects.erase(object);
+    Handles().EraseObject(object);
     slots_[static_cast<size_t>(i)].reset();
 }
 
@@ -154,12 +179,12 @@ void Document::ClearSelection(MQDWORD kinds) {
 
 Document *Document::FromHandle(MQDocument handle) {
     const void *p = handle;
-    return Handles().documents.count(p) ? reinterpret_cast<Document *>(handle) : nullptr;
+    return Handles().HasDocument(p) ? reinterpret_cast<Document *>(handle) : nullptr;
 }
 
 Object *Document::ObjectFromHandle(MQObject handle) {
     const void *p = handle;
-    return Handles().objects.count(p) ? reinterpret_cast<Object *>(handle) : nullptr;
+    return Handles().HasObject(p) ? reinterpret_cast<Object *>(handle) : nullptr;
 }
 
 } // namespace standin
