@@ -293,6 +293,7 @@ struct State {
     std::vector<std::string> violations;
     bool logging = false;
     std::vector<WidgetCall> log;
+    ModalObserver observer;
 };
 
 State &S() {
@@ -933,6 +934,11 @@ int32_t RunModal(int32_t dialog) {
     Frame started;
     started.dialog = dialog;
     s.modal.push_back(std::move(started));
+    if (s.observer) {
+        // A copy: the observer may replace itself.
+        const ModalObserver observe = s.observer;
+        observe(dialog);
+    }
     while (!Current(frame).ended) {
         if (Find(dialog) == nullptr) {
             EndRun(frame, kResultNone, RunEnd::Destroyed);
@@ -1068,6 +1074,8 @@ size_t PendingActions() { return S().script.size(); }
 
 std::vector<ModalRun> ModalRuns() { return S().runs; }
 
+void SetModalObserver(ModalObserver observer) { S().observer = std::move(observer); }
+
 std::string ScriptError() { return S().scriptError; }
 
 std::string FirstViolation() { return S().violations.empty() ? std::string() : S().violations.front(); }
@@ -1150,6 +1158,7 @@ void Reset() {
     s.violations.clear();
     s.log.clear();
     s.logging = false;
+    s.observer = nullptr;
 }
 
 namespace {

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -128,6 +129,12 @@ struct ModalRun {
     int32_t actions = 0; // actions performed during this run
     std::string error;   // the script error that ended this run (RunEnd::ScriptError)
 };
+
+// Called when a modal run starts, before the first scripted action, with
+// the dialog's ID: the dialog is fully built and can be inspected (Dump,
+// ChildrenOf, Property, ...). Null turns it off; Reset turns it off too.
+using ModalObserver = std::function<void(int32_t dialog)>;
+void SetModalObserver(ModalObserver observer);
 
 // Every modal run so far, in the order in which they ended.
 std::vector<ModalRun> ModalRuns();
