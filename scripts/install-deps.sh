@@ -12,7 +12,7 @@ for g in "${groups[@]}"; do
   case "$g" in
     build) packages+=(build-essential cmake ninja-build pkg-config binutils
                       libgtest-dev libgmock-dev libbenchmark-dev
-                      libpugixml-dev libtinyobjloader-dev libcli11-dev nlohmann-json3-dev libcairo2-dev) ;;
+                      libpugixml-dev libtinyobjloader-dev locales libcli11-dev nlohmann-json3-dev libcairo2-dev) ;;
     windows) packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine64) ;;
     linux32) packages+=(g++-multilib qemu-user) ;;
     *) echo "install-deps: unknown group '$g'" >&2; exit 2 ;;
