@@ -1,5 +1,6 @@
 #include "bench/bench_support.h"
 
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 
 #include "host/host_api.h"
 #include "select/edge_table.h"
+#include "select/flat_hash.h"
 
 namespace benchsupport {
 namespace {
@@ -226,6 +228,48 @@ std::size_t EdgeFloor(const cmq::CMQObject &object) {
                                      points[static_cast<std::size_t>(k + 1 == n ? 0 : k + 1)]));
     }
     return keys.Size();
+}
+
+std::size_t VertexFloor(const cmq::CMQObject &object) {
+    const int count = hostapi::MQObj_GetVertexCount(object.object);
+    EdgeKeySet positions(count > 0 ? static_cast<std::size_t>(count) : 0);
+    for (int32_t v = 0; v < count; ++v) {
+        if (hostapi::MQObj_GetVertexRefCount(object.object, v) < 1) continue;
+        float p[3] = {0.0f, 0.0f, 0.0f};
+        hostapi::MQObj_GetVertex(object.object, v, p);
+        uint64_t h = selection::CombineHash(0, std::bit_cast<uint32_t>(p[0]));
+        h = selection::CombineHash(h, std::bit_cast<uint32_t>(p[1]));
+        positions.Insert(static_cast<int64_t>(selection::CombineHash(h, std::bit_cast<uint32_t>(p[2]))));
+    }
+    return positions.Size();
+}
+
+const char *Name(Start start) {
+    switch (start) {
+    case Start::None: return "none";
+    case Start::Tenth: return "p10";
+    case Start::All: return "all";
+    case Start::FacesAndLines: return "faces_lines";
+    }
+    return "?";
+}
+
+void SetSelection(standin::Object &object, Start start) {
+    object.ClearSelection(MQ_SELECT_ALL);
+    if (start == Start::None) return;
+    constexpr uint32_t kSeed = 77u;
+    const auto pick = [&](uint32_t i, uint32_t salt) {
+        return start != Start::Tenth || Hash(i, kSeed + salt) % 10u == 0;
+    };
+    if (start != Start::FacesAndLines)
+        for (int32_t v = 0; v < object.VertexCount(); ++v)
+            if (pick(static_cast<uint32_t>(v), 0)) object.SelectVertex(v, true);
+    uint32_t corner = 0;
+    for (int32_t f = 0; f < object.FaceCount(); ++f) {
+        if (pick(static_cast<uint32_t>(f), 1)) object.SelectFace(f, true);
+        for (int32_t j = 0; j < object.PointCount(f); ++j, ++corner)
+            if (pick(corner, 2)) object.SelectLine(f, j, true);
+    }
 }
 
 } // namespace benchsupport

@@ -114,4 +114,26 @@ private:
 // benchmarks report their time as a multiple of it.
 std::size_t EdgeFloor(const cmq::CMQObject &object);
 
+// The vertex floor: reads every vertex slot's reference count and every live
+// vertex's position once through the host (MQObj_GetVertexCount,
+// MQObj_GetVertexRefCount, MQObj_GetVertex) and inserts a hash of each
+// position into an EdgeKeySet. Returns the number of distinct positions.
+// A command that must look at every vertex cannot be faster than this.
+std::size_t VertexFloor(const cmq::CMQObject &object);
+
+// Selections a command starts from.
+enum class Start {
+    None,          // nothing selected
+    Tenth,         // about one vertex, face and line in ten (a fixed pattern)
+    All,           // every vertex, line and face
+    FacesAndLines, // every line and face, no vertex (the full search of 24)
+};
+
+// "none", "p10", "all", "faces_lines".
+const char *Name(Start start);
+
+// Clears the object's selection and selects the pattern of `start`.
+// Deterministic: the same elements every time.
+void SetSelection(standin::Object &object, Start start);
+
 } // namespace benchsupport

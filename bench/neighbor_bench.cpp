@@ -15,14 +15,12 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <bit>
 #include <chrono>
 #include <cstdint>
 #include <string>
 
 #include "bench/bench_support.h"
 #include "host/host_api.h"
-#include "select/flat_hash.h"
 #include "select/neighbor.h"
 
 namespace {
@@ -30,21 +28,7 @@ namespace {
 using benchsupport::BenchMesh;
 using benchsupport::MeshKind;
 
-// Reads every vertex slot's reference count and every live vertex's
-// position through the host, and hashes each position into a flat set.
-std::size_t VertexFloor(const cmq::CMQObject &object) {
-    const int count = hostapi::MQObj_GetVertexCount(object.object);
-    benchsupport::EdgeKeySet positions(count > 0 ? static_cast<std::size_t>(count) : 0);
-    for (int32_t v = 0; v < count; ++v) {
-        if (hostapi::MQObj_GetVertexRefCount(object.object, v) < 1) continue;
-        float p[3] = {0.0f, 0.0f, 0.0f};
-        hostapi::MQObj_GetVertex(object.object, v, p);
-        uint64_t h = selection::CombineHash(0, std::bit_cast<uint32_t>(p[0]));
-        h = selection::CombineHash(h, std::bit_cast<uint32_t>(p[1]));
-        positions.Insert(static_cast<int64_t>(selection::CombineHash(h, std::bit_cast<uint32_t>(p[2]))));
-    }
-    return positions.Size();
-}
+using benchsupport::VertexFloor;
 
 void SelectEverything(standin::Object &o, bool vertices) {
     o.ClearSelection(MQ_SELECT_ALL);

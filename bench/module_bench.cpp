@@ -1,0 +1,184 @@
+// Every command, 1 to 30, as the modeller runs it: the real plug-in module
+// (loaded by path and bound with MQInit to the stand-in host) is called
+// through MQModifySelect, and the scripted user clicks the command's button
+// in the real dialog, one click per run. The meshes and the floors are those
+// of bench_support, held in the same stand-in host.
+//
+// Names: module/<what>/<mesh>/<faces>[/<start>]
+//   edge_floor, vertex_floor  the floors (bench_support.h), on the same mesh
+//   dialog                    one run cancelled in the dialog: what every
+//                             command's time includes besides the command
+//   cmdNN                     command NN from the selection <start> (none,
+//                             p10, all, faces_lines; bench_support.h)
+//
+// The selection a run starts from is set up outside the timed region, every
+// iteration, since every command changes it. Commands 1 to 13, 29 and 30 do
+// not read the selection and run from "none"; the clears (26 to 28) run
+// from "all"; the commands that read it (14 to 25) run from each of none,
+// p10 and all, and command 24 also from faces_lines (every face selected,
+// no vertex: every point is searched).
+//
+// scripts/bench.sh turns the results into docs/benchmarks.md.
+#include <benchmark/benchmark.h>
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "abi/mq_abi.h"
+#include "bench/bench_support.h"
+#include "standin/toolkit/toolkit.h"
+
+namespace {
+
+using benchsupport::BenchMesh;
+using benchsupport::MeshKind;
+using benchsupport::Start;
+namespace tk = standin::toolkit;
+
+// The noisy grid with about 1% unwelded vertices: borders, ridges of every
+// angle and duplicates, so every command has work.
+constexpr MeshKind kMesh = MeshKind::GridWithDuplicates;
+
+struct Module {
+    MQModifySelect_fn modifySelect = nullptr;
+};
+
+// Loads the module by path and binds it to the stand-in host once per
+// process, as the modeller would; aborts when that fails.
+const Module &Plugin() {
+    static const Module module = [] {
+        Module m;
+        void *handle = dlopen(VEXOLIN_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
+        if (handle == nullptr) {
+            std::fprintf(stderr, "cannot load %s: %s\n", VEXOLIN_MODULE_PATH, dlerror());
+            std::abort();
+        }
+        const auto check = reinterpret_cast<MQCheckVersion_fn>(dlsym(handle, "MQCheckVersion"));
+        const auto init = reinterpret_cast<MQInit_fn>(dlsym(handle, "MQInit"));
+        m.modifySelect = reinterpret_cast<MQModifySelect_fn>(dlsym(handle, "MQModifySelect"));
+        if (check == nullptr || init == nullptr || m.modifySelect == nullptr || check(0x4400) == 0 ||
+            init(STANDIN_HOST_PATH) != 1) {
+            std::fprintf(stderr, "cannot bind %s to %s\n", VEXOLIN_MODULE_PATH, STANDIN_HOST_PATH);
+            std::abort();
+        }
+        return m;
+    }();
+    return module;
+}
+
+struct Button {
+    int command;
+    const char *label;
+    const char *group; // when the label alone is ambiguous
+};
+
+constexpr Button kButtons[] = {
+    {1, "X<0(&Z)", ""},          {2, "X=0(&X)", ""},
+    {3, "X>0(&C)", ""},          {4, "Y<0", ""},
+    {5, "Y=0", ""},              {6, "Y>0", ""},
+    {7, "Z<0", ""},              {8, "Z=0", ""},
+    {9, "Z>0", ""},              {10, "5(&5)", ""},
+    {11, "4(&4)", ""},           {12, "3(&3)", ""},
+    {13, "2(&2)", ""},           {14, "Edge(&E)", ""},
+    {15, "Ridge(&R)", ""},       {16, "Vertex -> Face(&W)", ""},
+    {17, "Vertex => Face(&S)", ""}, {18, "Line => Vertex(&D)", ""},
+    {19, "Face => Vertex(&G)", ""}, {20, "Vertex -> Line(&T)", ""},
+    {21, "Vertex => Line(&Y)", ""}, {22, "Face => Line(&H)", ""},
+    {23, "2Line -> Face(&B)", ""},  {24, "Face => Dup Vertex(&Q)", ""},
+    {25, "Line => Dup Vertex(&1)", ""}, {26, "Vertex", "Clear"},
+    {27, "Face", "Clear"},       {28, "Line", "Clear"},
+    {29, "Vertex", "select by index"}, {30, "Face", "select by index"},
+};
+
+void SetCounters(benchmark::State &state, const BenchMesh &mesh) {
+    state.counters["faces"] = static_cast<double>(mesh.faces);
+    state.counters["lines"] = static_cast<double>(mesh.lines);
+    state.counters["vertices"] = static_cast<double>(mesh.vertices);
+}
+
+void EdgeFloorBench(benchmark::State &state, int faces) {
+    BenchMesh &mesh = benchsupport::Mesh(kMesh, faces);
+    for (auto _ : state) benchmark::DoNotOptimize(benchsupport::EdgeFloor(mesh.object));
+    SetCounters(state, mesh);
+}
+
+void VertexFloorBench(benchmark::State &state, int faces) {
+    BenchMesh &mesh = benchsupport::Mesh(kMesh, faces);
+    for (auto _ : state) benchmark::DoNotOptimize(benchsupport::VertexFloor(mesh.object));
+    SetCounters(state, mesh);
+}
+
+// One run of the dialog that the user cancels: no command, no change.
+void DialogBench(benchmark::State &state, int faces) {
+    const Module &plugin = Plugin();
+    BenchMesh &mesh = benchsupport::Mesh(kMesh, faces);
+    for (auto _ : state) {
+        state.PauseTiming();
+        tk::SetScript({tk::Action::Cancel()});
+        state.ResumeTiming();
+        if (plugin.modifySelect(0, mesh.document->Handle()) != 0) {
+            state.SkipWithError("a cancelled dialog ran a command");
+            break;
+        }
+    }
+    SetCounters(state, mesh);
+}
+
+void CommandBench(benchmark::State &state, int faces, Button button, Start start) {
+    const Module &plugin = Plugin();
+    BenchMesh &mesh = benchsupport::Mesh(kMesh, faces);
+    for (auto _ : state) {
+        state.PauseTiming();
+        benchsupport::SetSelection(mesh.Object(), start);
+        tk::SetScript({tk::Action::Click(button.label, button.group)});
+        state.ResumeTiming();
+        if (plugin.modifySelect(0, mesh.document->Handle()) != 1) {
+            state.SkipWithError(("the dialog did not run the command: " + tk::ScriptError()).c_str());
+            break;
+        }
+    }
+    SetCounters(state, mesh);
+    standin::Object &o = mesh.Object();
+    state.counters["sel_v"] = static_cast<double>(o.SelectedVertices().size());
+    state.counters["sel_l"] = static_cast<double>(o.SelectedLines().size());
+    state.counters["sel_f"] = static_cast<double>(o.SelectedFaces().size());
+}
+
+std::vector<Start> StartsOf(int command) {
+    if (command >= 14 && command <= 25) {
+        std::vector<Start> starts = {Start::None, Start::Tenth, Start::All};
+        if (command == 24) starts.push_back(Start::FacesAndLines);
+        return starts;
+    }
+    if (command >= 26 && command <= 28) return {Start::All};
+    return {Start::None};
+}
+
+// Grouped by size, so each mesh is built once and released before the next.
+const bool kRegistered = [] {
+    for (const int faces : benchsupport::kFaceCounts) {
+        const std::string suffix = std::string("/") + benchsupport::Name(kMesh) + "/" + std::to_string(faces);
+        benchmark::RegisterBenchmark(("module/edge_floor" + suffix).c_str(), EdgeFloorBench, faces)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("module/vertex_floor" + suffix).c_str(), VertexFloorBench, faces)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("module/dialog" + suffix).c_str(), DialogBench, faces)
+            ->Unit(benchmark::kMillisecond);
+        for (const Button &button : kButtons) {
+            char name[16];
+            std::snprintf(name, sizeof name, "cmd%02d", button.command);
+            for (const Start start : StartsOf(button.command))
+                benchmark::RegisterBenchmark(
+                    ("module/" + std::string(name) + suffix + "/" + benchsupport::Name(start)).c_str(),
+                    CommandBench, faces, button, start)
+                    ->Unit(benchmark::kMillisecond);
+        }
+    }
+    return true;
+}();
+
+} // namespace
