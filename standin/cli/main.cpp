@@ -14,6 +14,7 @@
 #include <CLI/CLI.hpp>
 
 #include "standin/cli/dialog_commands.h"
+#include "standin/cli/dialog_view.h"
 #include "standin/cli/obj_loader.h"
 #include "standin/cli/output_files.h"
 #include "standin/cli/plugin_run.h"
@@ -139,7 +140,8 @@ struct RunOutcome {
 // One document: load, set up, run, stage the outputs. Writes nothing when
 // anything fails.
 RunOutcome RunOne(const Request &r, const std::vector<std::string> &files, PluginRunner &runner,
-                  standin::SettingsStore &store, const std::string &jsonPath, const std::string &pngPath) {
+                  standin::SettingsStore &store, const std::string &jsonPath, const std::string &pngPath,
+                  const std::string &dialogPngPath = {}) {
     const DialogCommand &command = ChosenCommand(r.choice);
     const RenderOptions renderOptions = [&] {
         RenderOptions o;
@@ -158,7 +160,9 @@ RunOutcome RunOne(const Request &r, const std::vector<std::string> &files, Plugi
     ApplyScene(SceneOf(r), document);
     const auto before = CountSelection(document);
 
-    const PluginRunner::Result result = runner.Run(r.choice, document, store);
+    std::optional<DialogNode> seen;
+    const PluginRunner::Result result =
+        runner.Run(r.choice, document, store, dialogPngPath.empty() ? nullptr : &seen);
     RunOutcome outcome;
     outcome.after = CountSelection(document);
     if (!result.carriedOut || !result.problem.empty()) {
@@ -189,12 +193,49 @@ RunOutcome RunOne(const Request &r, const std::vector<std::string> &files, Plugi
         o.title = title;
         outputs.Add(pngPath, RenderMeshPng(document, o));
     }
+    if (!dialogPngPath.empty()) {
+        if (!seen) throw InputError("the dialog could not be captured for " + dialogPngPath);
+        outputs.Add(dialogPngPath, RenderDialogPng(*seen));
+    }
     outputs.Commit();
     if (!r.quiet) {
         if (!jsonPath.empty()) std::cout << "selection written to " << jsonPath << "\n";
         if (!pngPath.empty()) std::cout << "picture written to " << pngPath << "\n";
+        if (!dialogPngPath.empty()) std::cout << "dialog picture written to " << dialogPngPath << "\n";
     }
     return outcome;
+}
+
+// --list and --dialog-png on their own: the dialog is opened with the
+// stored settings, looked at and cancelled. The settings file is read but
+// never written.
+int ShowDialog(const Request &r) {
+    std::string extra;
+    if (!r.files.empty()) extra = "OBJ file";
+    else if (r.batch) extra = "--batch";
+    else if (!r.json.empty() || !r.png.empty()) extra = "--json or --png";
+    else if (!r.choice.button.empty() || !r.choice.altKeys.empty()) extra = "--press or --alt";
+    else if (r.range || r.angle1 || r.angle2 || r.index || !r.face.empty() || !r.local.empty() ||
+             !r.supplement.empty() || !r.allObjects.empty())
+        extra = "dialog options";
+    if (!extra.empty())
+        throw InputError(std::string(r.list ? "--list" : "--dialog-png") + " without --press shows the dialog as it "
+                         "opens and changes nothing, so it takes no " + extra);
+    standin::SettingsStore store;
+    if (const auto opened = store.Open(r.settings); !opened)
+        std::cerr << kProgram << ": warning: " << opened.error << "\n";
+    standin::SetHostSettings(&store);
+    PluginRunner runner(r.plugin);
+    standin::Document document;
+    document.AddObject("empty");
+    const DialogNode dialog = runner.CaptureDialog(document);
+    if (!r.dialogPng.empty()) WriteFileAtomically(r.dialogPng, RenderDialogPng(dialog));
+    if (r.list) {
+        std::cout << ListDialog(dialog);
+        std::cout << "(as the dialog opens with the settings in " << r.settings << "; cancelled, nothing changed)\n";
+    }
+    if (!r.dialogPng.empty() && !r.quiet) std::cout << "dialog picture written to " << r.dialogPng << "\n";
+    return 0;
 }
 
 int Main(int argc, char **argv) {
@@ -203,7 +244,7 @@ int Main(int argc, char **argv) {
     app.add_option("files", r.files, "OBJ files (one document, or one run each with --batch)");
     app.add_option("--plugin", r.plugin, "the plug-in module (default: the one built with this tool, or $VEXOLIN_PLUGIN)");
     app.add_option("--settings", r.settings, "settings file (default: $XDG_CONFIG_HOME/vexolin/settings.xml)");
-    app.add_flag("--list", r.list, "show the dialog's commands and options");
+    app.add_flag("--list", r.list, "show the dialog's commands and options as it opens, then cancel it");
     auto *g = app.add_option_group("dialog", "what the user does in the dialog");
     g->add_option("--press", r.choice.button, "press the button with this label, e.g. \"Ridge(&R)\"");
     g->add_option("--group", r.choice.group, "the group of the button, e.g. \"Clear\"");
@@ -229,7 +270,7 @@ int Main(int argc, char **argv) {
     o->add_option("--png", r.png, "write a picture of the mesh with the selection");
     o->add_option("--view", r.view, "front, side, top or three-quarter (default)");
     o->add_option("--size", r.size, "picture size WIDTHxHEIGHT (default 800x600)");
-    o->add_option("--dialog-png", r.dialogPng, "write a picture of the dialog's layout");
+    o->add_option("--dialog-png", r.dialogPng, "write a picture of the dialog as it opens (alone, or with a run)");
     o->add_flag("--batch", r.batch, "one run per file; outputs go to --out-dir");
     o->add_option("--out-dir", r.outDir, "folder for the outputs of a batch (NAME.json, NAME.png)");
     o->add_flag("-q,--quiet", r.quiet, "print only errors and the batch table");
@@ -247,19 +288,8 @@ int Main(int argc, char **argv) {
         if (r.plugin.empty()) r.plugin = DefaultPluginPath();
         if (r.settings.empty()) r.settings = DefaultSettingsPath();
         r.choice.options = OptionsOf(r);
-        if (r.list || !r.dialogPng.empty()) {
-            PluginRunner runner(r.plugin);
-            standin::Document document;
-            document.AddObject("empty");
-            const std::string dump = runner.CaptureDialogDump(document);
-            if (dump.empty()) {
-                std::cerr << kProgram << ": the plug-in showed its dialog, but this host's toolkit offers no look at "
-                             "a dialog's widgets while it runs\n";
-                return 1;
-            }
-            std::cout << dump;
-            return 0;
-        }
+        const bool chooses = !r.choice.button.empty() || !r.choice.altKeys.empty();
+        if (r.list || (!r.dialogPng.empty() && !chooses)) return ShowDialog(r);
         if (r.files.empty()) throw InputError("no OBJ file given (see --help)");
         ChosenCommand(r.choice);
         ParseView(r.view);
@@ -285,7 +315,7 @@ int Main(int argc, char **argv) {
         };
 
         if (!r.batch) {
-            const RunOutcome outcome = RunOne(r, r.files, runner, store, r.json, r.png);
+            const RunOutcome outcome = RunOne(r, r.files, runner, store, r.json, r.png, r.dialogPng);
             saveSettings();
             if (outcome.status != 0) std::cerr << kProgram << ": " << outcome.message << "\n";
             return outcome.status;
@@ -304,6 +334,7 @@ int Main(int argc, char **argv) {
         const auto started = std::chrono::steady_clock::now();
         Request quiet = r;
         quiet.quiet = true;
+        bool dialogPictureDone = false;
         for (size_t i = 0; i < r.files.size(); ++i) {
             const std::string &file = r.files[i];
             if (!r.quiet && (r.files.size() > 1)) {
@@ -318,7 +349,11 @@ int Main(int argc, char **argv) {
             try {
                 const RunOutcome outcome = RunOne(quiet, {file}, runner, store,
                                                   r.outDir.empty() ? "" : (dir / (stem + ".json")).string(),
-                                                  r.outDir.empty() ? "" : (dir / (stem + ".png")).string());
+                                                  r.outDir.empty() ? "" : (dir / (stem + ".png")).string(),
+                                                  dialogPictureDone ? "" : r.dialogPng);
+                // The dialog is the same for every file: one picture, from
+                // the first run that shows it.
+                if (!r.dialogPng.empty() && outcome.status == 0) dialogPictureDone = true;
                 row.counts = outcome.after;
                 if (outcome.status != 0) {
                     row.status = "not done: " + outcome.message;

@@ -110,7 +110,7 @@ StoredOptions PluginRunner::ReadStored(standin::SettingsStore &store) const {
 }
 
 PluginRunner::Result PluginRunner::Run(const DialogChoice &choice, standin::Document &document,
-                                       standin::SettingsStore &store) {
+                                       standin::SettingsStore &store, std::optional<DialogNode> *seen) {
     const DialogCommand &command = ChosenCommand(choice);
     const DialogOptions &o = choice.options;
     const StoredOptions before = ReadStored(store);
@@ -152,8 +152,10 @@ PluginRunner::Result PluginRunner::Run(const DialogChoice &choice, standin::Docu
 
     const size_t runsBefore = tk::ModalRuns().size();
     tk::SetScript(std::move(script));
+    if (seen != nullptr) tk::SetModalObserver([seen](int32_t dialog) { *seen = CaptureWidgetTree(dialog); });
     Result result;
     result.carriedOut = exports_->MQModifySelect(0, document.Handle()) != 0;
+    tk::SetModalObserver(nullptr);
     const auto runs = tk::ModalRuns();
     const size_t left = tk::PendingActions();
     tk::SetScript({});
@@ -193,17 +195,19 @@ PluginRunner::Result PluginRunner::Run(const DialogChoice &choice, standin::Docu
     return result;
 }
 
-std::string PluginRunner::CaptureDialogDump(standin::Document &document) {
-    // The dialog lives only inside MQModifySelect, and the toolkit offers no
-    // way to look at its tree while the scripted user runs it. Run it once
-    // with "Cancel" so that a missing dialog is told apart from a missing
-    // look at it.
+DialogNode PluginRunner::CaptureDialog(standin::Document &document) {
+    std::optional<DialogNode> seen;
+    tk::SetModalObserver([&seen](int32_t dialog) { seen = CaptureWidgetTree(dialog); });
     const size_t runsBefore = tk::ModalRuns().size();
     tk::SetScript({tk::Action::Cancel()});
-    exports_->MQModifySelect(0, document.Handle());
+    const int carriedOut = exports_->MQModifySelect(0, document.Handle());
     tk::SetScript({});
-    if (tk::ModalRuns().size() == runsBefore) throw InputError("the plug-in showed no dialog");
-    return {};
+    tk::SetModalObserver(nullptr);
+    if (tk::ModalRuns().size() == runsBefore || !seen) throw InputError("the plug-in showed no dialog");
+    if (carriedOut != 0)
+        throw InputError("the dialog carried out a command when it was cancelled (modal result " +
+                         std::to_string(tk::ModalRuns().back().result) + ")");
+    return std::move(*seen);
 }
 
 } // namespace vexcli

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "standin/cli/dialog_commands.h"
+#include "standin/cli/dialog_view.h"
 #include "standin/core/document.h"
 
 namespace standin {
@@ -63,11 +64,16 @@ public:
     // Scripts the dialog and calls MQModifySelect(0, document). `store` is
     // the host's settings store, read to know how the dialog will be
     // pre-filled. Checks afterwards that the saved options are those asked for.
-    Result Run(const DialogChoice &choice, standin::Document &document, standin::SettingsStore &store);
+    // With `seen`, the dialog's widget tree is copied there as it stood when
+    // the modal run started, before the scripted user did anything.
+    Result Run(const DialogChoice &choice, standin::Document &document, standin::SettingsStore &store,
+               std::optional<DialogNode> *seen = nullptr);
 
-    // Runs the dialog and cancels it, for a look at its widget tree; the
-    // tree as the toolkit dumps it, or empty when it could not be captured.
-    std::string CaptureDialogDump(standin::Document &document);
+    // Runs the dialog and cancels it, for a look at its widget tree as it
+    // opens: nothing is selected and the plug-in saves nothing. Throws
+    // InputError when the plug-in shows no dialog or does not take the
+    // cancel.
+    DialogNode CaptureDialog(standin::Document &document);
 
 private:
     void *handle_ = nullptr;

@@ -4,7 +4,9 @@ namespace vexcli {
 namespace {
 
 std::string Plural(size_t n, const char *word) {
-    return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
+    if (n == 1) return "1 " + std::string(word);
+    if (std::string(word) == "vertex") return std::to_string(n) + " vertices";
+    return std::to_string(n) + " " + word + "s";
 }
 
 std::string Counts(const SelectionCounts &c) {
