@@ -171,6 +171,22 @@ RunOutcome RunOne(const Request &r, const std::vector<std::string> &files, Plugi
         if (!result.carriedOut) return outcome;
     }
 
+    // The plug-in hands the index of "select by index" to the host as it
+    // stands; say so when it names nothing, or was never set.
+    if ((command.number == 29 || command.number == 30) && !r.quiet) {
+        const bool vertex = command.number == 29;
+        const int32_t index = r.index.value_or(0);
+        if (const standin::Object *o = document.ObjectAt(document.currentObject)) {
+            const int32_t count = vertex ? o->VertexCount() : o->FaceCount();
+            if (!r.index)
+                std::cerr << kProgram << ": note: no --index given; the index box was left at " << index << "\n";
+            if (index >= count)
+                std::cerr << kProgram << ": note: object \"" << o->Name() << "\" has " << count
+                          << (vertex ? " vertices" : " faces") << ", so there is no " << (vertex ? "vertex " : "face ")
+                          << index << " to select\n";
+        }
+    }
+
     std::string label = command.label;
     const std::string title = label + " (\"" + command.group + "\", command " + std::to_string(command.number) + ")";
     if (!r.quiet) {
