@@ -43,7 +43,7 @@ if [ $status -eq 0 ]; then
   echo "picture of the selection: $(realpath "$out/roof-selection.png")"
   echo "selection as JSON:        $(realpath "$out/roof-selection.json")"
   echo "the dialog as it opened:  $(realpath "$out/dialog.png")"
-  echo "the tool, for more:       $tool --help   (and $tool --list)"
+  echo "the tool, for more:       $tool --help   ($tool --list --settings $out/settings.xml shows the dialog)"
   echo "done in $((SECONDS - started)) s"
 else
   echo "vexolin-run ended with status $status" >&2
