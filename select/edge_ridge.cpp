@@ -1,7 +1,9 @@
 #include "select/edge_ridge.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <span>
 #include <vector>
 
 #include "host/host_api.h"
@@ -33,21 +35,77 @@ void AddLine(const cmq::CMQObject &object, const cmq::CMQLine &line) {
     hostapi::MQDoc_AddSelectLine(object.document, ObjectIndex(object), line.face, line.line);
 }
 
-// Step 1: every line of every live face into the table, with the candidates.
-// False when a face of fewer than two points ends the command.
-bool BuildEdgeTable(cmq::CMQObject &object, EdgeTable &table) {
+// What step 1 read of the object: every live face's points, one flat list,
+// and per line (in face and line order) its end and whether the selection
+// covers it. Line i starts at points[i].
+struct FaceLines {
+    std::vector<int32_t> points;     // all points of the live faces, in order
+    std::vector<int32_t> ends;       // per line: the point it runs to
+    std::vector<int32_t> liveFaces;  // the live faces, ascending
+    std::vector<uint32_t> faceStart; // per face slot: its first point in `points`
+    std::vector<int32_t> faceSize;   // per face slot: its point count (0 when not read)
+    EdgeGroups groups;               // per line: kCovered, then the grouping
+
+    // The points of a face read in step 1.
+    std::span<const int32_t> PointsOf(int32_t face) const {
+        const std::size_t f = static_cast<std::size_t>(face);
+        return {points.data() + faceStart[f], static_cast<std::size_t>(faceSize[f])};
+    }
+
+    // Line i as the host names it: (face, line).
+    cmq::CMQLine LineOf(uint32_t i) const {
+        const auto after = std::upper_bound(liveFaces.begin(), liveFaces.end(), i, [this](uint32_t line, int32_t f) {
+            return line < faceStart[static_cast<std::size_t>(f)];
+        });
+        const int32_t face = *(after - 1);
+        return {face, static_cast<int32_t>(i - faceStart[static_cast<std::size_t>(face)])};
+    }
+};
+
+// Step 1: every line of every live face, with the selection queries in the
+// order and with the stopping rule of IsCovered. False when a face of fewer
+// than two points ends the command.
+//
+// The lines are only collected here and grouped by vertex pair after the
+// walk, in a tight loop: memory touched between host calls cannot overlap
+// its cache misses with anything.
+bool ReadFaceLines(cmq::CMQObject &object, int faceCount, FaceLines &lines) {
+    lines.faceStart.assign(static_cast<std::size_t>(faceCount > 0 ? faceCount : 0), 0);
+    lines.faceSize.assign(lines.faceStart.size(), 0);
+    // Quads are typical; a host reporting very many slots does not get a
+    // huge reservation up front, the lists grow as faces arrive instead.
+    const std::size_t expected = std::min<std::size_t>(lines.faceStart.size() * 4, std::size_t{1} << 24);
+    lines.points.reserve(expected);
+    lines.ends.reserve(expected);
+    lines.groups.state.reserve(expected);
+    lines.liveFaces.reserve(lines.faceStart.size());
     for (auto it = cmq::FirstFace(object); !cmq::AtEnd(it); cmq::Next(it)) {
         const int32_t face = it.index;
-        const std::vector<int32_t> points = object.GetFacePoints(face);
-        const std::size_t n = points.size();
+        // As GetFacePoints: the count, then the points of a face that has any.
+        const int count = hostapi::MQObj_GetFacePointCount(object.object, face);
+        const std::size_t n = count > 0 ? static_cast<std::size_t>(count) : 0;
         if (n < 2) return false;
+        const std::size_t at = lines.points.size();
+        // Preset to 0, as a fresh point list is: an entry the host leaves
+        // unwritten reads as vertex 0.
+        lines.points.resize(at + n, 0);
+        hostapi::MQObj_GetFacePointArray(object.object, face, lines.points.data() + at);
+        // The walk stays within the slots counted at the start unless the
+        // host adds faces meanwhile, which it does not while a command runs.
+        const std::size_t slot = static_cast<std::size_t>(face);
+        if (slot >= lines.faceStart.size()) {
+            lines.faceStart.resize(slot + 1, 0);
+            lines.faceSize.resize(slot + 1, 0);
+        }
+        lines.faceStart[slot] = static_cast<uint32_t>(at);
+        lines.faceSize[slot] = static_cast<int32_t>(n);
+        lines.liveFaces.push_back(face);
         for (std::size_t k = 0; k < n; ++k) {
-            const int32_t a = points[k];
-            const int32_t b = points[k + 1 == n ? 0 : k + 1];
-            const int32_t line = static_cast<int32_t>(k);
-            const bool covered = IsCovered(object, face, line, a, b);
-            EdgeTable::Entry &entry = table.Add(cmq::EdgeKey(a, b), {face, line});
-            if (covered) table.MarkCandidate(entry);
+            const int32_t a = lines.points[at + k];
+            const int32_t b = lines.points[at + (k + 1 == n ? 0 : k + 1)];
+            lines.ends.push_back(b);
+            lines.groups.state.push_back(IsCovered(object, face, static_cast<int32_t>(k), a, b) ? EdgeGroups::kCovered
+                                                                                               : uint8_t{0});
         }
     }
     return true;
@@ -56,9 +114,10 @@ bool BuildEdgeTable(cmq::CMQObject &object, EdgeTable &table) {
 // The signed fold of the two faces of a ridge, in radians: the angle between
 // their line normals, negative when the side point of the first face lies
 // behind the plane of the second (against its normal), else positive.
-float SignedFold(const cmq::CMQObject &object, const cmq::CMQLine &first, const cmq::CMQLine &second) {
-    const LineFrame f1 = ReadLineFrame(object, first.face, first.line);
-    const LineFrame f2 = ReadLineFrame(object, second.face, second.line);
+float SignedFold(const cmq::CMQObject &object, const FaceLines &lines, const cmq::CMQLine &first,
+                 const cmq::CMQLine &second) {
+    const LineFrame f1 = ReadLineFrame(object, lines.PointsOf(first.face), first.line);
+    const LineFrame f2 = ReadLineFrame(object, lines.PointsOf(second.face), second.line);
     const cmq::CMQVec3 m1 = vmath::Normalise(f1.normal);
     const cmq::CMQVec3 m2 = vmath::Normalise(f2.normal);
     const float s = vmath::Dot(f1.sidePoint, m2) - vmath::Dot(f2.start, m2);
@@ -94,6 +153,10 @@ float JointAngle(float dot) {
 
 LineFrame ReadLineFrame(const cmq::CMQObject &object, int32_t face, int32_t line) {
     const std::vector<int32_t> points = object.GetFacePoints(face);
+    return ReadLineFrame(object, points, line);
+}
+
+LineFrame ReadLineFrame(const cmq::CMQObject &object, std::span<const int32_t> points, int32_t line) {
     const int32_t n = static_cast<int32_t>(points.size());
     if (n == 0 || line < 0 || line >= n) return {};
     const auto position = [&](int32_t i) {
@@ -124,23 +187,32 @@ int SelectEdgeRidge(cmq::CMQObject &object, const CommandInput &input) {
 
     // Closed meshes have about two keys per face, so size for that.
     const int faceCount = hostapi::MQObj_GetFaceCount(object.object);
-    EdgeTable table(faceCount > 0 ? static_cast<std::size_t>(faceCount) * 2 : 0);
-    if (!BuildEdgeTable(object, table)) return 0;
+    FaceLines lines;
+    if (!ReadFaceLines(object, faceCount, lines)) return 0;
+    // The edge table: the lines grouped by vertex pair; the group leaders
+    // in line order are the pairs in the order they were first met.
+    GroupLinesByEdge(lines.points, lines.ends, lines.groups);
+    const EdgeGroups &groups = lines.groups;
 
     // The old selection has been read into the candidates; with several
     // objects the results accumulate instead.
     if (!input.allObjects) hostapi::MQDoc_ClearSelect(object.document, MQ_SELECT_ALL);
 
     const RidgeWindow window = RidgeWindow::From(input);
-    const bool restricted = table.HasCandidates();
-    for (const EdgeTable::Entry &entry : table.Entries()) {
-        if (restricted && !entry.candidate) continue;
+    const bool restricted = groups.anyCandidate;
+    for (uint32_t i = 0; i < groups.state.size(); ++i) {
+        const uint8_t state = groups.state[i];
+        const int count = EdgeGroups::Count(state);
+        if (count == 0) continue; // not the first line of its pair
+        if (restricted && (state & EdgeGroups::kCandidate) == 0) continue;
         if (input.command == kEdgeCommand) {
-            if (entry.count == 1) AddLine(object, entry.first);
-        } else if (entry.count == 2) {
-            if (window.Contains(SignedFold(object, entry.first, entry.second))) {
-                AddLine(object, entry.first);
-                AddLine(object, entry.second);
+            if (count == 1) AddLine(object, lines.LineOf(i));
+        } else if (count == 2) {
+            const cmq::CMQLine first = lines.LineOf(i);
+            const cmq::CMQLine second = lines.LineOf(groups.second[i]);
+            if (window.Contains(SignedFold(object, lines, first, second))) {
+                AddLine(object, first);
+                AddLine(object, second);
             }
         }
     }

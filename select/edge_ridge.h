@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "mesh/cmq_object.h"
 #include "select/command_input.h"
@@ -17,8 +18,9 @@ namespace selection {
 // Only lines covered by the selection the command starts from (a selected
 // line, a line of a selected face, or both ends selected) are candidates;
 // with no such line, every line is.
-// One pass over the face lines into a hash table, then one pass over the
-// table: linear in the number of face lines.
+// One pass over the face lines (reading the selection per line), one pass
+// grouping them by edge key in a hash table, then one pass over the table:
+// linear in the number of face lines.
 // Returns 1 when the command ran; 0 for any other command number, and 0
 // when the object has a face of one point, both touching nothing.
 int SelectEdgeRidge(cmq::CMQObject &object, const CommandInput &input);
@@ -58,5 +60,7 @@ struct LineFrame {
     cmq::CMQVec3 start;
 };
 LineFrame ReadLineFrame(const cmq::CMQObject &object, int32_t face, int32_t line);
+// The same from the face's points as read before (no point-list query).
+LineFrame ReadLineFrame(const cmq::CMQObject &object, std::span<const int32_t> points, int32_t line);
 
 } // namespace selection

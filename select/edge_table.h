@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "mesh/cmq_object.h"
@@ -79,5 +80,37 @@ private:
     std::size_t mask_ = 0;
     std::size_t candidateCount_ = 0;
 };
+
+// The lines of an object grouped by the unordered vertex pair they join, as
+// the edge table groups them, for a whole object at once and in little
+// memory (about 9 bytes per line besides the input, and 4 per vertex).
+//
+// Line i joins start[i] and end[i]. state[i] holds, on the way in, kCovered
+// when the line is covered by the selection. On the way out, the first line
+// of each group (its leader) also has its group's line count in the
+// kCountMask bits (1, 2, or 3 for "three or more") and kCandidate when any
+// line of the group is covered; other lines have count 0. second[i] is the
+// group's second line when the count is at least 2. Walking the lines in
+// order and taking the leaders visits the groups in the order their pairs
+// were first met, as the edge table's entries come.
+//
+// Pairs are chained per smaller vertex when that is a plausible vertex slot
+// (0 to a few times the line count); an object where one vertex starts
+// very many distinct pairs, or with other indices, is grouped through the
+// edge table instead.
+struct EdgeGroups {
+    static constexpr uint8_t kCountMask = 0x03;
+    static constexpr uint8_t kCandidate = 0x40;
+    static constexpr uint8_t kCovered = 0x80;
+
+    std::vector<uint8_t> state;
+    std::vector<uint32_t> second;
+    bool anyCandidate = false;
+
+    static int Count(uint8_t s) { return s & kCountMask; }
+};
+// Fills `groups.second` and the group bits of `groups.state` (whose size
+// must be that of `start` and `end`, with kCovered set as wanted).
+void GroupLinesByEdge(std::span<const int32_t> start, std::span<const int32_t> end, EdgeGroups &groups);
 
 } // namespace selection

@@ -10,30 +10,31 @@ namespace {
 // here is never dereferenced.
 // The last handle found in each set is remembered, since a command asks
 // about the same document and object over and over; any removal forgets it.
+// The remembered handles live outside the registry, so the common case (the
+// same handle again) is one comparison, without reaching the registry.
+constinit const void *g_lastDocument = nullptr;
+constinit const void *g_lastObject = nullptr;
+
 struct Registry {
     std::unordered_set<const void *> documents;
     std::unordered_set<const void *> objects;
-    const void *lastDocument = nullptr;
-    const void *lastObject = nullptr;
 
     void EraseDocument(const void *p) {
         documents.erase(p);
-        lastDocument = nullptr;
+        g_lastDocument = nullptr;
     }
     void EraseObject(const void *p) {
         objects.erase(p);
-        lastObject = nullptr;
+        g_lastObject = nullptr;
     }
     bool HasDocument(const void *p) {
-        if (p != nullptr && p == lastDocument) return true;
         if (documents.count(p) == 0) return false;
-        lastDocument = p;
+        g_lastDocument = p;
         return true;
     }
     bool HasObject(const void *p) {
-        if (p != nullptr && p == lastObject) return true;
         if (objects.count(p) == 0) return false;
-        lastObject = p;
+        g_lastObject = p;
         return true;
     }
 };
@@ -179,11 +180,13 @@ void Document::ClearSelection(MQDWORD kinds) {
 
 Document *Document::FromHandle(MQDocument handle) {
     const void *p = handle;
+    if (p != nullptr && p == g_lastDocument) return reinterpret_cast<Document *>(handle);
     return Handles().HasDocument(p) ? reinterpret_cast<Document *>(handle) : nullptr;
 }
 
 Object *Document::ObjectFromHandle(MQObject handle) {
     const void *p = handle;
+    if (p != nullptr && p == g_lastObject) return reinterpret_cast<Object *>(handle);
     return Handles().HasObject(p) ? reinterpret_cast<Object *>(handle) : nullptr;
 }
 
