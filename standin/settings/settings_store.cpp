@@ -305,10 +305,17 @@ StoreResult SettingsStore::Open(const fs::path &path) {
         return SetAside(ec ? "cannot be examined (" + ec.message() + ")" : "is not a regular file");
     }
 
-    std::ifstream in(path_, std::ios::binary);
-    if (!in) return SetAside(std::string("cannot be opened (") + std::strerror(errno) + ")");
-    const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return SetAside("cannot be read");
+    // The file is closed before it may be set aside: Windows cannot rename
+    // a file that is still open.
+    std::string data;
+    bool readFailed = false;
+    {
+        std::ifstream in(path_, std::ios::binary);
+        if (!in) return SetAside(std::string("cannot be opened (") + std::strerror(errno) + ")");
+        data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        readFailed = in.bad();
+    }
+    if (readFailed) return SetAside("cannot be read");
 
     const pugi::xml_parse_result parsed = xml_.load_buffer(data.data(), data.size(), kParseOptions, pugi::encoding_auto);
     if (!parsed) {
