@@ -1,18 +1,13 @@
 // The dialog's options: the "Supplement" mirror, the stored position, the
 // index box that is never pre-filled, Cancel, and the round trip of the
 // options through the settings file across two processes.
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "tests/endtoend/dialog_fixture.h"
+#include "tests/support/child_process.h"
 #include "tests/support/meshes.h"
-
-extern char **environ;
 
 namespace endtoend {
 namespace {
@@ -129,26 +124,14 @@ TEST_F(DialogOptions, RangeIsStoredAsTheNearestFloat) {
 // ---------------------------------------------------------------------------
 
 int RunChild(const std::filesystem::path &settings, int step) {
-    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    const std::string filter = "--gtest_filter=DialogAcrossProcesses.Step";
-    std::vector<std::string> env;
-    for (char **e = environ; *e != nullptr; ++e) env.emplace_back(*e);
-    env.push_back("VEXOLIN_E2E_SETTINGS=" + settings.string());
-    env.push_back("VEXOLIN_E2E_STEP=" + std::to_string(step));
-    std::vector<char *> envp;
-    for (auto &s : env) envp.push_back(s.data());
-    envp.push_back(nullptr);
-    std::string arg0 = self, arg1 = filter;
-    char *argv[] = {arg0.data(), arg1.data(), nullptr};
-    pid_t pid = 0;
-    if (posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv, envp.data()) != 0) return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return testsupport::RunChild(testsupport::SelfPath(), {"--gtest_filter=DialogAcrossProcesses.Step"},
+                                 {{"VEXOLIN_E2E_SETTINGS", settings.string()},
+                                  {"VEXOLIN_E2E_STEP", std::to_string(step)}})
+        .status;
 }
 
 TEST(DialogAcrossProcesses, OptionsComeBackPrefilledInTheNextProcess) {
-    const auto dir = std::filesystem::temp_directory_path() / ("vexolin-e2e-" + std::to_string(getpid()));
+    const auto dir = std::filesystem::temp_directory_path() / ("vexolin-e2e-" + std::to_string(testsupport::ProcessId()));
     std::filesystem::create_directories(dir);
     const auto settings = dir / "settings.xml";
     EXPECT_EQ(RunChild(settings, 1), 0);

@@ -1,40 +1,31 @@
 // The options travel through the settings file on disk from one process to
-// the next, as they do from one session of the host to the next. The probe
-// runs through a POSIX shell.
-#ifndef _WIN32
+// the next, as they do from one session of the host to the next.
 #include <gtest/gtest.h>
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <pugixml.hpp>
 
+#include "tests/support/child_process.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-struct ProbeRun {
-    int status = -1;
-    std::string output; // standard output and standard error together
-};
+using ProbeRun = testsupport::ChildRun; // output: standard output and standard error together
 
+// Runs the probe on `file`; `assignments` are "key=value" words separated by spaces.
 ProbeRun RunProbe(const fs::path &file, const std::string &assignments = {}) {
-    const std::string command = std::string("'") + SETTINGS_PROBE_PATH + "' '" + file.string() + "' " + assignments + " 2>&1";
-    ProbeRun run;
-    std::FILE *pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) run.output += buffer;
-    const int raw = pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return run;
+    std::vector<std::string> args = {file.string()};
+    std::istringstream words(assignments);
+    for (std::string word; words >> word;) args.push_back(word);
+    return testsupport::RunChild(SETTINGS_PROBE_PATH, args, {}, true);
 }
 
 constexpr const char *kDefaults =
@@ -43,7 +34,7 @@ constexpr const char *kDefaults =
 class SettingsRoundTrip : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("vexolin-roundtrip-" + std::to_string(getpid()) + "-" +
+        dir = fs::temp_directory_path() / ("vexolin-roundtrip-" + std::to_string(testsupport::ProcessId()) + "-" +
                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir);
@@ -103,4 +94,3 @@ TEST_F(SettingsRoundTrip, CorruptFileIsReportedBackedUpAndReplaced) {
 
 } // namespace
 
-#endif // _WIN32
