@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "standin/core/document.h"
@@ -48,6 +50,29 @@ protected:
     void SetUp() override {
         module = &testsupport::BoundPlugin();
         tk::Reset();
+        // Each test starts from the host's default store, empty, as a first
+        // run of the host does: options saved by an earlier test of the same
+        // program must not be pre-filled or found stored here.
+        standin::DefaultSettings().Clear();
+        standin::SetHostSettings(&standin::DefaultSettings());
+        SwitchOffAllObjects();
+    }
+    // "All objects(&A)" is never stored: the loaded module keeps it in
+    // memory from one run to the next. An earlier test of the same program
+    // may have left it on; switch it off through the dialog (clearing the
+    // vertex selection of an empty document), then forget that run.
+    void SwitchOffAllObjects() {
+        tk::SetModalObserver([](int32_t dialog) {
+            const int32_t box = tk::FindByText("All objects(&A)", {}, dialog);
+            const std::optional<tk::Value> checked = tk::Property(box, "checked");
+            if (checked && std::get<bool>(*checked))
+                tk::AppendScript({tk::Action::ClickId(box), tk::Action::Click("Vertex", "Clear")});
+        });
+        standin::Document empty;
+        tk::SetScript({});
+        module->MQModifySelect(0, empty.Handle());
+        tk::Reset();
+        standin::DefaultSettings().Clear();
     }
     // Runs the plug-in once with the given user actions.
     int Run(standin::Document &doc, std::vector<tk::Action> actions) {
