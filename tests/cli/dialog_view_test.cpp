@@ -4,6 +4,8 @@
 // settings.
 #include "standin/cli/dialog_view.h"
 
+#include <fontconfig/fontconfig.h>
+
 #include "standin/cli/plugin_run.h"
 #include "standin/cli/png_bytes.h"
 #include "standin/settings/settings_store.h"
@@ -13,6 +15,18 @@ namespace {
 
 namespace tk = standin::toolkit;
 namespace fs = std::filesystem;
+
+// Drawing text loads fonts that cairo and fontconfig keep until told to let
+// go; they are released after the last test so that a leak checker sees
+// only what the code under test kept.
+class ReleaseFonts : public ::testing::Environment {
+public:
+    void TearDown() override {
+        cairo_debug_reset_static_data();
+        FcFini();
+    }
+};
+[[maybe_unused]] ::testing::Environment *const kReleaseFonts = ::testing::AddGlobalTestEnvironment(new ReleaseFonts);
 using clitest::ToolTest;
 
 // ---------------------------------------------------------------------------
