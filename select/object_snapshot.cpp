@@ -8,17 +8,23 @@ namespace selection {
 
 FaceTable::FaceTable(const cmq::CMQObject &object) {
     const int faceCount = std::max(0, hostapi::MQObj_GetFaceCount(object.object));
-    start_.resize(static_cast<std::size_t>(faceCount));
-    count_.resize(static_cast<std::size_t>(faceCount));
+    std::vector<std::size_t> &start = *start_;
+    std::vector<int32_t> &count = *count_;
+    std::vector<int32_t> &points = *points_;
+    start.resize(static_cast<std::size_t>(faceCount));
+    count.resize(static_cast<std::size_t>(faceCount));
+    // Quads are typical; a host reporting very many slots does not get a
+    // huge reservation up front, the list grows as faces arrive instead.
+    points.reserve(std::min<std::size_t>(static_cast<std::size_t>(faceCount) * 4, std::size_t{1} << 24));
     for (int32_t f = 0; f < faceCount; ++f) {
         const int n = std::max(0, hostapi::MQObj_GetFacePointCount(object.object, f));
-        const std::size_t at = points_.size();
-        start_[static_cast<std::size_t>(f)] = at;
-        count_[static_cast<std::size_t>(f)] = n;
+        const std::size_t at = points.size();
+        start[static_cast<std::size_t>(f)] = at;
+        count[static_cast<std::size_t>(f)] = n;
         if (n == 0) continue;
         // Preset to -1: an entry the host leaves unwritten names no vertex.
-        points_.resize(at + static_cast<std::size_t>(n), -1);
-        hostapi::MQObj_GetFacePointArray(object.object, f, points_.data() + at);
+        points.resize(at + static_cast<std::size_t>(n), -1);
+        hostapi::MQObj_GetFacePointArray(object.object, f, points.data() + at);
     }
 }
 
@@ -30,12 +36,14 @@ cmq::CMQLineEnds FaceTable::Line(int32_t face, int32_t line) const {
 
 VertexTable::VertexTable(const cmq::CMQObject &object) {
     const int vertexCount = std::max(0, hostapi::MQObj_GetVertexCount(object.object));
-    live_.resize(static_cast<std::size_t>(vertexCount));
-    positions_.resize(static_cast<std::size_t>(vertexCount));
+    std::vector<uint8_t> &live = *live_;
+    std::vector<cmq::CMQVec3> &positions = *positions_;
+    live.assign(static_cast<std::size_t>(vertexCount), 0);
+    positions.assign(static_cast<std::size_t>(vertexCount), cmq::CMQVec3{0.0f, 0.0f, 0.0f});
     for (int32_t v = 0; v < vertexCount; ++v) {
         if (hostapi::MQObj_GetVertexRefCount(object.object, v) < 1) continue;
-        live_[static_cast<std::size_t>(v)] = 1;
-        positions_[static_cast<std::size_t>(v)] = object.GetVertexPosition(v);
+        live[static_cast<std::size_t>(v)] = 1;
+        positions[static_cast<std::size_t>(v)] = object.GetVertexPosition(v);
     }
 }
 
@@ -51,7 +59,7 @@ int8_t *SelectionCalls::CacheSlot(std::vector<int8_t> &cache, int32_t v) {
 }
 
 bool SelectionCalls::IsVertexSelectedCached(int32_t v) {
-    int8_t *slot = CacheSlot(vertexSelected_, v);
+    int8_t *slot = CacheSlot(*vertexSelected_, v);
     if (slot == nullptr) return IsVertexSelected(v);
     if (*slot == kUnknown) *slot = IsVertexSelected(v) ? 1 : 0;
     return *slot != 0;
@@ -80,7 +88,7 @@ void SelectionCalls::AddLine(int32_t face, int32_t line) const {
 void SelectionCalls::Clear(MQDWORD kinds) const { hostapi::MQDoc_ClearSelect(document_, kinds); }
 
 void SelectionCalls::AddVertexOnce(int32_t v) {
-    int8_t *slot = CacheSlot(vertexAdded_, v);
+    int8_t *slot = CacheSlot(*vertexAdded_, v);
     if (slot != nullptr) {
         if (*slot == 1) return;
         *slot = 1;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "mesh/cmq_object.h"
+#include "select/scratch.h"
 
 namespace selection {
 
@@ -21,11 +22,11 @@ class FaceTable {
 public:
     explicit FaceTable(const cmq::CMQObject &object);
 
-    int32_t FaceCount() const { return static_cast<int32_t>(count_.size()); }
-    int32_t PointCount(int32_t face) const { return count_[static_cast<std::size_t>(face)]; }
+    int32_t FaceCount() const { return static_cast<int32_t>(count_->size()); }
+    int32_t PointCount(int32_t face) const { return (*count_)[static_cast<std::size_t>(face)]; }
     bool IsLive(int32_t face) const { return PointCount(face) > 0; }
     std::span<const int32_t> Points(int32_t face) const {
-        return {points_.data() + start_[static_cast<std::size_t>(face)],
+        return {points_->data() + (*start_)[static_cast<std::size_t>(face)],
                 static_cast<std::size_t>(PointCount(face))};
     }
     // Line j (0 <= j < point count) runs from point j to point j + 1; the
@@ -33,9 +34,9 @@ public:
     cmq::CMQLineEnds Line(int32_t face, int32_t line) const;
 
 private:
-    std::vector<std::size_t> start_;
-    std::vector<int32_t> count_;
-    std::vector<int32_t> points_;
+    ScratchVector<std::size_t> start_;
+    ScratchVector<int32_t> count_;
+    ScratchVector<int32_t> points_;
 };
 
 // The live vertices (reference count at least 1) and their positions, read
@@ -45,15 +46,17 @@ class VertexTable {
 public:
     explicit VertexTable(const cmq::CMQObject &object);
 
-    int32_t VertexCount() const { return static_cast<int32_t>(live_.size()); }
+    int32_t VertexCount() const { return static_cast<int32_t>(live_->size()); }
     bool IsSlot(int32_t v) const { return v >= 0 && v < VertexCount(); }
-    bool IsLive(int32_t v) const { return IsSlot(v) && live_[static_cast<std::size_t>(v)] != 0; }
+    bool IsLive(int32_t v) const { return IsSlot(v) && (*live_)[static_cast<std::size_t>(v)] != 0; }
     // Position of a live vertex.
-    const cmq::CMQVec3 &Position(int32_t v) const { return positions_[static_cast<std::size_t>(v)]; }
+    const cmq::CMQVec3 &Position(int32_t v) const { return (*positions_)[static_cast<std::size_t>(v)]; }
+    // All slots' positions ((0, 0, 0) for a slot that is not live).
+    std::span<const cmq::CMQVec3> Positions() const { return *positions_; }
 
 private:
-    std::vector<uint8_t> live_;
-    std::vector<cmq::CMQVec3> positions_;
+    ScratchVector<uint8_t> live_;
+    ScratchVector<cmq::CMQVec3> positions_;
 };
 
 // The selection calls of one command on one object, with the object's index
@@ -87,8 +90,8 @@ private:
     MQDocument document_;
     int objectIndex_;
     int32_t vertexSlots_;
-    std::vector<int8_t> vertexSelected_; // kUnknown, 0 or 1
-    std::vector<int8_t> vertexAdded_;    // 0 or 1
+    ScratchVector<int8_t> vertexSelected_; // kUnknown, 0 or 1
+    ScratchVector<int8_t> vertexAdded_;    // 0 or 1
 };
 
 } // namespace selection

@@ -11,30 +11,37 @@ VertexPairSet::VertexPairSet(int32_t vertexSlots) : slots_(std::max(0, vertexSlo
 void VertexPairSet::Add(int32_t a, int32_t b) {
     const int32_t lo = std::min(a, b);
     const int32_t hi = std::max(a, b);
-    if (lo >= 0 && hi < slots_) pending_.push_back({lo, hi});
+    if (lo >= 0 && hi < slots_) pending_->push_back({lo, hi});
     else others_.Insert(cmq::EdgeKey(a, b));
 }
 
 void VertexPairSet::Build() {
-    start_.assign(static_cast<std::size_t>(slots_) + 1, 0);
-    for (const Pair &p : pending_) ++start_[static_cast<std::size_t>(p.lo) + 1];
-    for (std::size_t v = 0; v < static_cast<std::size_t>(slots_); ++v) start_[v + 1] += start_[v];
-    his_.resize(pending_.size());
-    std::vector<uint32_t> fill(start_.begin(), start_.end() - 1);
-    for (const Pair &p : pending_) his_[fill[static_cast<std::size_t>(p.lo)]++] = p.hi;
-    pending_.clear();
-    pending_.shrink_to_fit();
+    std::vector<uint32_t> &start = *start_;
+    std::vector<int32_t> &his = *his_;
+    std::vector<Pair> &pending = *pending_;
+    start.assign(static_cast<std::size_t>(slots_) + 1, 0);
+    for (const Pair &p : pending) ++start[static_cast<std::size_t>(p.lo) + 1];
+    for (std::size_t v = 0; v < static_cast<std::size_t>(slots_); ++v) start[v + 1] += start[v];
+    his.resize(pending.size());
+    {
+        ScratchVector<uint32_t> fillVector;
+        std::vector<uint32_t> &fill = *fillVector;
+        fill.assign(start.begin(), start.end() - 1);
+        for (const Pair &p : pending) his[fill[static_cast<std::size_t>(p.lo)]++] = p.hi;
+    }
+    pending.clear();
     for (std::size_t v = 0; v < static_cast<std::size_t>(slots_); ++v)
-        if (start_[v + 1] - start_[v] > 1) std::sort(his_.begin() + start_[v], his_.begin() + start_[v + 1]);
+        if (start[v + 1] - start[v] > 1) std::sort(his.begin() + start[v], his.begin() + start[v + 1]);
 }
 
 bool VertexPairSet::Contains(int32_t a, int32_t b) const {
     const int32_t lo = std::min(a, b);
     const int32_t hi = std::max(a, b);
     if (lo < 0 || hi >= slots_) return others_.Contains(cmq::EdgeKey(a, b));
-    if (start_.empty()) return false;
-    const auto first = his_.begin() + start_[static_cast<std::size_t>(lo)];
-    const auto last = his_.begin() + start_[static_cast<std::size_t>(lo) + 1];
+    const std::vector<uint32_t> &start = *start_;
+    if (start.empty()) return false;
+    const auto first = his_->begin() + start[static_cast<std::size_t>(lo)];
+    const auto last = his_->begin() + start[static_cast<std::size_t>(lo) + 1];
     if (last - first <= 8) return std::find(first, last, hi) != last;
     return std::binary_search(first, last, hi);
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "select/flat_hash.h"
+#include "select/scratch.h"
 
 namespace selection {
 
@@ -25,7 +26,7 @@ public:
     void Add(int32_t a, int32_t b);
     void Build();
 
-    bool Empty() const { return pending_.empty() && his_.empty() && others_.Size() == 0; }
+    bool Empty() const { return pending_->empty() && his_->empty() && others_.Size() == 0; }
     // True when {a, b} was added, in either order. Only after Build.
     bool Contains(int32_t a, int32_t b) const;
 
@@ -35,9 +36,9 @@ private:
         int32_t hi;
     };
     int32_t slots_;
-    std::vector<Pair> pending_;
-    std::vector<uint32_t> start_; // per vertex, into his_
-    std::vector<int32_t> his_;
+    ScratchVector<Pair> pending_;
+    ScratchVector<uint32_t> start_; // per vertex, into his_
+    ScratchVector<int32_t> his_;
     FlatInt64Set others_;
 };
 

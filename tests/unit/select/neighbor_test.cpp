@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "select/neighbor.h"
+#include "select/scratch.h"
 #include "select/vertex_pair_set.h"
 #include "tests/support/meshes.h"
 #include "tests/unit/unit_fixture.h"
@@ -231,6 +232,33 @@ TEST(VertexPairSetTest, FindsPairsInEitherOrderIncludingFansAndForeignIndices) {
     EXPECT_TRUE(set.Contains(100, 3));
     EXPECT_FALSE(set.Contains(-1, 3));
     EXPECT_FALSE(set.Contains(99, 100));
+}
+
+} // namespace
+
+namespace {
+
+// Working arrays keep their memory between commands but never their
+// contents: every borrower starts from an empty vector, and borrowers that
+// live at the same time get distinct vectors.
+TEST(ScratchVectorTest, EveryBorrowerStartsEmptyAndNestedBorrowersAreDistinct) {
+    const int *kept = nullptr;
+    {
+        selection::ScratchVector<int> first;
+        first->assign(1000, 7);
+        kept = first->data();
+    }
+    selection::ScratchVector<int> again;
+    EXPECT_TRUE(again->empty());
+    EXPECT_GE(again->capacity(), 1000u); // the memory came back
+    EXPECT_EQ(again->data(), kept);
+    selection::ScratchVector<int> nested;
+    EXPECT_TRUE(nested->empty());
+    again->push_back(1);
+    nested->push_back(2);
+    EXPECT_NE(again->data(), nested->data());
+    EXPECT_EQ((*again)[0], 1);
+    EXPECT_EQ((*nested)[0], 2);
 }
 
 } // namespace
