@@ -96,40 +96,26 @@ DialogOptions OptionsOf(const Request &r) {
 SceneSetup SceneOf(const Request &r) {
     SceneSetup scene = r.scene.empty() ? SceneSetup{} : ReadSceneFile(r.scene);
     if (!r.current.empty()) scene.current = r.current;
+    // Each "[OBJ=]VALUE" entry becomes one setup for its object.
+    const auto add = [&scene](const std::vector<std::string> &entries, auto fill) {
+        for (const auto &entry : entries) {
+            auto [target, rest] = SplitTarget(entry);
+            ObjectSetup e;
+            e.object = target;
+            fill(e, rest);
+            scene.objects.push_back(std::move(e));
+        }
+    };
     for (const auto &l : r.locks) {
         ObjectSetup e;
         e.object = l;
         e.locked = true;
         scene.objects.push_back(e);
     }
-    for (const auto &m : r.matrices) {
-        auto [target, rest] = SplitTarget(m);
-        ObjectSetup e;
-        e.object = target;
-        e.matrix = ParseMatrix(rest, "--matrix");
-        scene.objects.push_back(e);
-    }
-    for (const auto &s : r.selVertices) {
-        auto [target, rest] = SplitTarget(s);
-        ObjectSetup e;
-        e.object = target;
-        e.vertices = ParseIndexList(rest, "--select-vertices");
-        scene.objects.push_back(e);
-    }
-    for (const auto &s : r.selLines) {
-        auto [target, rest] = SplitTarget(s);
-        ObjectSetup e;
-        e.object = target;
-        e.lines = ParseLineList(rest, "--select-lines");
-        scene.objects.push_back(e);
-    }
-    for (const auto &s : r.selFaces) {
-        auto [target, rest] = SplitTarget(s);
-        ObjectSetup e;
-        e.object = target;
-        e.faces = ParseIndexList(rest, "--select-faces");
-        scene.objects.push_back(e);
-    }
+    add(r.matrices, [](ObjectSetup &e, const std::string &v) { e.matrix = ParseMatrix(v, "--matrix"); });
+    add(r.selVertices, [](ObjectSetup &e, const std::string &v) { e.vertices = ParseIndexList(v, "--select-vertices"); });
+    add(r.selLines, [](ObjectSetup &e, const std::string &v) { e.lines = ParseLineList(v, "--select-lines"); });
+    add(r.selFaces, [](ObjectSetup &e, const std::string &v) { e.faces = ParseIndexList(v, "--select-faces"); });
     return scene;
 }
 
