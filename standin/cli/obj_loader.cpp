@@ -28,6 +28,11 @@
 #include <memory>
 #include <unordered_map>
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace vexcli {
 namespace {
 
@@ -224,8 +229,16 @@ public:
 private:
     std::string_view Physical() {
         const size_t start = pos_;
-        size_t end = start;
-        while (end < text_.size() && text_[end] != '\n' && text_[end] != '\r') ++end;
+        const char *base = text_.data();
+        // The next LF is remembered, so that a file with CR line ends is
+        // not searched to its end once per line.
+        if (nextLf_ < start || nextLf_ == kUnknown) {
+            const auto *nl = static_cast<const char *>(std::memchr(base + start, '\n', text_.size() - start));
+            nextLf_ = nl == nullptr ? text_.size() : static_cast<size_t>(nl - base);
+        }
+        size_t end = nextLf_;
+        if (const auto *cr = static_cast<const char *>(std::memchr(base + start, '\r', end - start)))
+            end = static_cast<size_t>(cr - base);
         pos_ = end;
         if (pos_ < text_.size()) pos_ += (text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') ? 2 : 1;
         return text_.substr(start, end - start);
@@ -237,8 +250,10 @@ private:
         return k > 0 && s[k - 1] == '\\';
     }
 
+    static constexpr size_t kUnknown = static_cast<size_t>(-1);
     std::string_view text_;
     size_t pos_ = 0;
+    size_t nextLf_ = kUnknown;
     int32_t line_ = 0;
     std::string joined_;
 };
@@ -545,8 +560,45 @@ std::vector<LoadedObject> Load(std::string_view bytes, const std::string &displa
     }
 }
 
-struct FileCloser {
-    void operator()(std::FILE *f) const { std::fclose(f); }
+// A read-only private mapping of a whole file, its pages read in at once
+// (one fault per page costs more than the parse on some machines).
+class MappedFile {
+public:
+    explicit MappedFile(const std::string &path) {
+        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) throw InputError(path + ": cannot be read: " + std::strerror(errno));
+        struct stat st {};
+        if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            close(fd);
+            throw InputError(path + ": cannot be read: not a regular file");
+        }
+        size_ = static_cast<size_t>(st.st_size);
+        if (size_ > 0) {
+            data_ = mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+            const int error = errno;
+            close(fd);
+            if (data_ == MAP_FAILED) {
+                data_ = nullptr;
+                if (error == ENOMEM) throw std::bad_alloc();
+                throw InputError(path + ": cannot be read: " + std::strerror(error));
+            }
+        } else {
+            close(fd);
+        }
+    }
+    ~MappedFile() { Release(); }
+    MappedFile(const MappedFile &) = delete;
+    MappedFile &operator=(const MappedFile &) = delete;
+
+    std::string_view Bytes() const { return {static_cast<const char *>(data_), data_ == nullptr ? 0 : size_}; }
+    void Release() {
+        if (data_ != nullptr) munmap(data_, size_);
+        data_ = nullptr;
+    }
+
+private:
+    void *data_ = nullptr;
+    size_t size_ = 0;
 };
 
 } // namespace
@@ -560,16 +612,8 @@ std::vector<LoadedObject> LoadObjFile(const std::string &path, standin::Document
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) throw InputError(path + ": no such file");
     if (std::filesystem::is_directory(path, ec)) throw InputError(path + ": is a directory, not an OBJ file");
-    std::unique_ptr<std::FILE, FileCloser> in(std::fopen(path.c_str(), "rb"));
-    if (!in) throw InputError(path + ": cannot be read: " + std::strerror(errno));
-    std::string bytes;
-    char chunk[1 << 16];
-    const uintmax_t size = std::filesystem::file_size(path, ec);
-    if (!ec) bytes.reserve(static_cast<size_t>(size));
-    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, in.get())) > 0;) bytes.append(chunk, n);
-    if (std::ferror(in.get())) throw InputError(path + ": read error: " + std::strerror(errno));
-    in.reset();
-    return Load(bytes, path, document, [&bytes] { std::string().swap(bytes); });
+    MappedFile file(path);
+    return Load(file.Bytes(), path, document, [&file] { file.Release(); });
 }
 
 } // namespace vexcli
