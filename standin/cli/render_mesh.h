@@ -23,6 +23,7 @@ struct RenderOptions {
     int width = 800;
     int height = 600;
     std::string title;  // the legend's first line, e.g. the command
+    bool wireframe = false;  // every face flat and every element drawn, hidden or not
 };
 
 // Colours of the highlight, 0..255 RGB, for the picture and its tests.
