@@ -6,6 +6,8 @@
 // be read alone: the child resets the kernel's peak-RSS mark, loads, and
 // reports wall time and (peak RSS - RSS before the load). Reported:
 //   time              wall time of one load (manual time)
+//   cpu_s             CPU time of one load, user and system (wall time on a
+//                     busy machine is mostly waiting)
 //   peak_MB           memory the load added at its peak
 //   peak_per_file     that peak divided by the file's size
 //   file_MB           the file's size
@@ -17,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -58,8 +61,16 @@ long StatusKb(const char *field) {
     return -1;
 }
 
+double CpuSeconds() {
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval &t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 struct Measured {
     double seconds = 0;
+    double cpuSeconds = 0;
     long peakKb = 0;
     long elements = 0;  // faces (or shapes' faces) read, to show the load did its work
     int ok = 0;
@@ -76,9 +87,11 @@ Measured InChild(Load load) {
         std::ofstream("/proc/self/clear_refs") << "5";  // reset the peak-RSS mark
         Measured m;
         const long before = StatusKb("VmRSS:");
+        const double cpuStart = CpuSeconds();
         const auto start = std::chrono::steady_clock::now();
         m.elements = load();
         m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        m.cpuSeconds = CpuSeconds() - cpuStart;
         m.peakKb = StatusKb("VmHWM:") - before;
         m.ok = m.elements > 0;
         [[maybe_unused]] const auto written = write(fds[1], &m, sizeof m);
@@ -110,6 +123,7 @@ void Run(benchmark::State &state, Load load) {
         }
         state.SetIterationTime(last.seconds);
     }
+    state.counters["cpu_s"] = last.cpuSeconds;
     state.counters["peak_MB"] = static_cast<double>(last.peakKb) / 1024.0;
     state.counters["peak_per_file"] = static_cast<double>(last.peakKb) / 1024.0 / fileMb;
     state.counters["file_MB"] = fileMb;
