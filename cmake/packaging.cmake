@@ -10,8 +10,16 @@
 #   <prefix>/lib/vexolin/vexolin.so      (found by vexolin-run relative to itself)
 #   <prefix>/share/doc/vexolin/          (LICENSE, CHANGELOG.md)
 # and CPack makes a .deb of that tree.
+# README.txt names the version; Windows users get Windows line ends.
+if(WIN32)
+  set(readme_newlines CRLF)
+else()
+  set(readme_newlines UNIX)
+endif()
+configure_file(${PROJECT_SOURCE_DIR}/packaging/README.txt.in ${PROJECT_BINARY_DIR}/packaging/README.txt
+  @ONLY NEWLINE_STYLE ${readme_newlines})
 set(VEXOLIN_PACKAGE_FILES
-  ${PROJECT_SOURCE_DIR}/packaging/README.txt
+  ${PROJECT_BINARY_DIR}/packaging/README.txt
   ${PROJECT_SOURCE_DIR}/LICENSE
   ${PROJECT_SOURCE_DIR}/CHANGELOG.md)
 

@@ -6,30 +6,37 @@
 #     DLL flag, ASLR (dynamic base; high-entropy on 64-bit) and DEP (NX
 #     compatible), the Windows GUI subsystem, and no TLS callbacks but the
 #     mingw-w64 runtime's own (named through the DLL's symbol table);
-#   - with --version X.Y[.Z[.W]], a release build: a zero link time stamp and
-#     a version resource that reads back as that version (fixed file
-#     version, FileVersion, ProductVersion, ProductName "Vexolin");
+#   - with --version X.Y[.Z[.W]], a version resource that reads back as that
+#     version (fixed file version, FileVersion, ProductVersion, ProductName
+#     "Vexolin", OriginalFilename);
+#   - with --reproducible, a zero link time stamp (a release build);
 #   - with --x87-free, the given objects (the plug-in's own code) do their
 #     floating-point arithmetic in SSE registers, never in the x87 unit.
 #
-#   check-dll.sh OBJDUMP DLL [--version X.Y] [--x87-free OBJECT_OR_ARCHIVE[;...]...]
+#   check-dll.sh OBJDUMP DLL [--version X.Y] [--reproducible] [--x87-free OBJECT_OR_ARCHIVE[;...]...]
 #
 # OBJDUMP must be the target's objdump (i686- or x86_64-w64-mingw32-objdump).
 set -euo pipefail
 
 if [ $# -lt 2 ]; then
-  echo "usage: check-dll.sh OBJDUMP DLL [--version X.Y] [--x87-free OBJECTS...]" >&2
+  echo "usage: check-dll.sh OBJDUMP DLL [--version X.Y] [--reproducible] [--x87-free OBJECTS...]" >&2
   exit 2
 fi
 objdump="$1"
 dll="$2"
 shift 2
 version=""
-if [ "${1:-}" = "--version" ]; then
-  [ $# -ge 2 ] || { echo "check-dll: ERROR: --version needs a version" >&2; exit 2; }
-  version="$2"
-  shift 2
-fi
+reproducible=0
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --version)
+      [ $# -ge 2 ] || { echo "check-dll: ERROR: --version needs a version" >&2; exit 2; }
+      version="$2"
+      shift 2 ;;
+    --reproducible) reproducible=1; shift ;;
+    *) break ;;
+  esac
+done
 # The other binutils of the same target: i686-w64-mingw32-nm beside -objdump.
 tool_prefix="${objdump%objdump}"
 if ! command -v "$objdump" >/dev/null 2>&1; then
@@ -168,15 +175,19 @@ if [ -n "$tls_rva" ] && [ "$tls_rva" != "00000000" ]; then
 fi
 
 # --- release: time stamp and version resource ------------------------------
+if [ "$reproducible" -eq 1 ]; then
+  stamp="$(header_value Time/Date)"
+  if [[ "$stamp" != *1970 ]]; then
+    fail "link time stamp '$stamp' is not zero: the DLL is not reproducible"
+  else
+    echo "check-dll: link time stamp: none"
+  fi
+fi
 if [ -n "$version" ]; then
   if [[ ! "$version" =~ ^[0-9]+(\.[0-9]+){0,3}$ ]]; then
     fail "--version '$version' is not a version number"
   fi
   IFS=. read -r -a parts <<<"$version.0.0.0"
-  stamp="$(header_value Time/Date)"
-  if [[ "$stamp" != *1970 ]]; then
-    fail "link time stamp '$stamp' is not zero: the DLL is not reproducible"
-  fi
   rsrc="$(mktemp)"
   trap 'rm -f "$rsrc"' EXIT
   if ! "${tool_prefix}objcopy" -O binary --only-section=.rsrc "$dll" "$rsrc" || [ ! -s "$rsrc" ]; then

@@ -59,9 +59,22 @@ std::string DefaultSettingsPath() {
     return "vexolin-settings.xml";
 }
 
+// The plug-in module is found relative to this program, never through a path
+// fixed at build time, so that a build folder or an installed tree can move:
+// beside the program, then in an installed tree (<prefix>/bin/vexolin-run,
+// <prefix>/lib/vexolin/vexolin.so), then in the build folder
+// (standin/cli/vexolin-run, plugin/vexolin.so).
 std::string DefaultPluginPath() {
     if (const char *env = std::getenv("VEXOLIN_PLUGIN"); env != nullptr && *env != '\0') return env;
-    return VEXOLIN_DEFAULT_PLUGIN;
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return "vexolin.so";
+    const fs::path dir = self.parent_path();
+    const fs::path candidates[] = {dir / "vexolin.so", dir / ".." / "lib" / "vexolin" / "vexolin.so",
+                                   dir / ".." / ".." / "plugin" / "vexolin.so"};
+    for (const fs::path &candidate : candidates)
+        if (fs::is_regular_file(candidate, ec)) return candidate.lexically_normal().string();
+    return candidates[1].lexically_normal().string();
 }
 
 std::pair<int, int> ParseSize(const std::string &text) {
