@@ -10,6 +10,7 @@
 #   <prefix>/lib/vexolin/vexolin.so      (found by vexolin-run relative to itself)
 #   <prefix>/share/doc/vexolin/          (LICENSE, CHANGELOG.md)
 # and CPack makes a .deb of that tree.
+
 # README.txt names the version; Windows users get Windows line ends.
 if(WIN32)
   set(readme_newlines CRLF)
@@ -24,7 +25,7 @@ set(VEXOLIN_PACKAGE_FILES
   ${PROJECT_SOURCE_DIR}/CHANGELOG.md)
 
 if(WIN32)
-  install(TARGETS vexolin LIBRARY DESTINATION . RUNTIME DESTINATION . COMPONENT plugin)
+  install(TARGETS vexolin LIBRARY DESTINATION . COMPONENT plugin)
   install(FILES ${VEXOLIN_PACKAGE_FILES} DESTINATION . COMPONENT plugin)
 elseif(VEXOLIN_BUILD_STANDIN AND VEXOLIN_BUILD_CLI AND TARGET vexolin-run)
   set_target_properties(vexolin-run PROPERTIES INSTALL_RPATH "$ORIGIN/../lib")

@@ -259,7 +259,7 @@ int Main(int argc, char **argv) {
     Request r;
     CLI::App app{"Runs the Vexolin selection plug-in on OBJ meshes through its command dialog, scripted.", kProgram};
     app.add_option("files", r.files, "OBJ files (one document, or one run each with --batch)");
-    app.add_option("--plugin", r.plugin, "the plug-in module (default: the one built with this tool, or $VEXOLIN_PLUGIN)");
+    app.add_option("--plugin", r.plugin, "the plug-in module (default: $VEXOLIN_PLUGIN, or vexolin.so found relative to this program)");
     app.add_option("--settings", r.settings, "settings file (default: $XDG_CONFIG_HOME/vexolin/settings.xml)");
     app.add_flag("--list", r.list, "show the dialog's commands and options as it opens, then cancel it");
     auto *g = app.add_option_group("dialog", "what the user does in the dialog");

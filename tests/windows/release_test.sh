@@ -78,7 +78,8 @@ for arch in win32 win64; do
   esac
   scripts/check-dll.sh "$prefix-objdump" "$out/vexolin.dll" --version "$version" --reproducible ||
     fail "$arch: the shipped vexolin.dll fails the module checks"
-  "$prefix-strings" -a "$out/vexolin.dll" | grep -q "^Vexolin ver\.$version Copyright(C) [0-9]\{4\} The Vexolin developers\$" ||
+  # grep reads to the end (no -q): with pipefail, strings must not meet a closed pipe.
+  "$prefix-strings" -a "$out/vexolin.dll" | grep "^Vexolin ver\.$version Copyright(C) [0-9]\{4\} The Vexolin developers\$" >/dev/null ||
     fail "$arch: no name string 'Vexolin ver.$version Copyright(C) ...' in vexolin.dll"
 done
 
