@@ -6,10 +6,11 @@
 #include "select/index_clear.h"
 #include "select/neighbor.h"
 #include "select/polygon.h"
+#include "vexolin_version.h"
 
 namespace {
 
-const char kPluginName[] = "Vexolin ver.1.2 Copyright(C) 2026 The Vexolin developers";
+const char kPluginName[] = VEXOLIN_PLUGIN_NAME;
 const char kMenuString[] = "Vexolin";
 
 bool IsCommandIn(int command, int first, int last) { return command >= first && command <= last; }

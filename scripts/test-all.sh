@@ -9,12 +9,15 @@
 #   asan     AddressSanitizer and UndefinedBehaviorSanitizer build, all tests
 #   mingw32  the shipped 32-bit Windows DLL: export/import tables, SSE2-only
 #            float code (32-bit Windows programs cannot run on this kernel)
+#   release  scripts/release.sh twice (here and in a copy of the tree in
+#            another folder): identical archives, their contents, SHA256SUMS,
+#            the DLL's headers and version resource
 #   mingw64  64-bit Windows DLL, stand-in host and all tests, run under Wine
 #   linux32  32-bit x86 Linux build, all tests run under qemu-i386
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-all_legs=(default asan mingw32 mingw64 linux32)
+all_legs=(default asan mingw32 release mingw64 linux32)
 legs=("$@")
 [ ${#legs[@]} -eq 0 ] && legs=("${all_legs[@]}")
 
@@ -25,6 +28,7 @@ for leg in "${legs[@]}"; do
   case "$leg" in
     default | asan) ;;
     mingw32 | mingw64) need_groups+=(windows) ;;
+    release) need_groups+=(release) ;;
     linux32) need_groups+=(linux32) ;;
     *) die "unknown leg '$leg' (legs: ${all_legs[*]})" ;;
   esac
@@ -43,6 +47,7 @@ require() {
 for leg in "${legs[@]}"; do
   case "$leg" in
     mingw32) require "$leg" i686-w64-mingw32-g++ i686-w64-mingw32-objdump ;;
+    release) require "$leg" i686-w64-mingw32-g++ x86_64-w64-mingw32-g++ i686-w64-mingw32-objdump x86_64-w64-mingw32-objdump zip ;;
     mingw64) require "$leg" x86_64-w64-mingw32-g++ x86_64-w64-mingw32-objdump /usr/lib/wine/wine64 ;;
     linux32)
       require "$leg" qemu-i386
@@ -55,6 +60,11 @@ summary=()
 for leg in "${legs[@]}"; do
   echo "=== $leg ==="
   start=$SECONDS
+  if [ "$leg" = release ]; then
+    tests/windows/release_test.sh build/release-test
+    summary+=("$leg: passed in $((SECONDS - start)) s")
+    continue
+  fi
   cmake --preset "$leg"
   cmake --build --preset "$leg" -j2
   ctest --preset "$leg" -j2

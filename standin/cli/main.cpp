@@ -35,9 +35,22 @@ std::string DefaultSettingsPath() {
     return "vexolin-settings.xml";
 }
 
+// The plug-in module is found relative to this program, never through a path
+// fixed at build time, so that a build folder or an installed tree can move:
+// beside the program, then in an installed tree (<prefix>/bin/vexolin-run,
+// <prefix>/lib/vexolin/vexolin.so), then in the build folder
+// (standin/cli/vexolin-run, plugin/vexolin.so).
 std::string DefaultPluginPath() {
     if (const char *env = std::getenv("VEXOLIN_PLUGIN"); env != nullptr && *env != '\0') return env;
-    return VEXOLIN_DEFAULT_PLUGIN;
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return "vexolin.so";
+    const fs::path dir = self.parent_path();
+    const fs::path candidates[] = {dir / "vexolin.so", dir / ".." / "lib" / "vexolin" / "vexolin.so",
+                                   dir / ".." / ".." / "plugin" / "vexolin.so"};
+    for (const fs::path &candidate : candidates)
+        if (fs::is_regular_file(candidate, ec)) return candidate.lexically_normal().string();
+    return candidates[1].lexically_normal().string();
 }
 
 // --list and --dialog-png on their own: the dialog is opened with the
@@ -76,7 +89,7 @@ int Main(int argc, char **argv) {
     Request r;
     CLI::App app{"Runs the Vexolin selection plug-in on OBJ meshes through its command dialog, scripted.", kProgram};
     app.add_option("files", r.files, "OBJ files (one document, or one run each with --batch)");
-    app.add_option("--plugin", r.plugin, "the plug-in module (default: the one built with this tool, or $VEXOLIN_PLUGIN)");
+    app.add_option("--plugin", r.plugin, "the plug-in module (default: $VEXOLIN_PLUGIN, or vexolin.so found relative to this program)");
     app.add_option("--settings", r.settings, "settings file (default: $XDG_CONFIG_HOME/vexolin/settings.xml)");
     app.add_flag("--list", r.list, "show the dialog's commands and options as it opens, then cancel it");
     auto *g = app.add_option_group("dialog", "what the user does in the dialog");
