@@ -89,7 +89,7 @@ for name in "${targets[@]}"; do
   printf '%-16s %12s %8s %8s  %s\n' "$name" "${executions:-?}" "${cov:-?}" "${ft:-?}" "$found"
 done
 
-size_kb="$(du -sk tests/fuzz/corpus | cut -f1)"
+size_kb="$(find tests/fuzz/corpus -type f -printf '%s\n' | awk '{ total += $1 } END { print int((total + 1023) / 1024) }')"
 echo "corpus: $(find tests/fuzz/corpus -type f | wc -l) files, ${size_kb} KB (limit 5120 KB)"
 if [ "$size_kb" -gt 5120 ]; then
   echo "fuzz: the corpus is larger than 5 MB; minimise it (libFuzzer -merge=1 into an empty folder)" >&2
