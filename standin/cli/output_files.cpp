@@ -27,12 +27,15 @@ void WriteWhole(const std::string &path, const std::string &contents) {
 
 } // namespace
 
-void OutputSet::Commit() {
+void OutputSet::Commit(bool createFolders) {
     std::vector<std::string> temps;
     try {
         for (const auto &[path, contents] : files_) {
             const std::filesystem::path parent = std::filesystem::path(path).parent_path();
             std::error_code ec;
+            if (createFolders && !parent.empty() && !std::filesystem::is_directory(parent, ec) &&
+                !std::filesystem::create_directories(parent, ec) && ec)
+                throw InputError(path + ": folder " + parent.string() + " cannot be made: " + ec.message());
             if (!parent.empty() && !std::filesystem::is_directory(parent, ec))
                 throw InputError(path + ": folder " + parent.string() + " does not exist");
             temps.push_back(TempNameFor(path));

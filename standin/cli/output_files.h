@@ -14,8 +14,9 @@ public:
     void Add(std::string path, std::string contents) { files_.emplace_back(std::move(path), std::move(contents)); }
     bool Empty() const { return files_.empty(); }
     // Writes every file. Throws InputError, having removed its temporary
-    // files, if any cannot be written; files already renamed stay.
-    void Commit();
+    // files, if any cannot be written; files already renamed stay. With
+    // `createFolders`, a missing target folder is made first.
+    void Commit(bool createFolders = false);
 
 private:
     std::vector<std::pair<std::string, std::string>> files_;

@@ -1,6 +1,12 @@
 // A picture of a document's meshes with the selection highlighted: selected
 // faces filled, selected lines drawn thick, selected vertices as dots, and a
 // legend naming the command and the counts. PNG bytes, drawn with cairo.
+//
+// Faces are drawn back to front and shaded by a light from the viewer
+// (faces seen from the back dimmer), each with its edges, so that nearer
+// faces cover farther ones; selected elements that nearer faces hide are
+// drawn faintly. The wireframe look draws every face flat and every
+// selected element at full strength, hidden or not.
 #pragma once
 
 #include <array>
@@ -23,6 +29,7 @@ struct RenderOptions {
     int width = 800;
     int height = 600;
     std::string title;  // the legend's first line, e.g. the command
+    bool wireframe = false;  // every face flat and every element drawn, hidden or not
 };
 
 // Colours of the highlight, 0..255 RGB, for the picture and its tests.
@@ -40,6 +47,10 @@ public:
     std::array<double, 2> ToPixel(MQPoint p) const;
     // Distance from the viewer along the view direction (larger is farther).
     double Depth(MQPoint p) const;
+    // Screen x (right), screen y (up) and depth, in model units.
+    std::array<double, 3> ViewSpace(MQPoint p) const { return Rotate(p); }
+    // Pixels per model unit.
+    double Scale() const { return scale_; }
 
 private:
     std::array<double, 3> Rotate(MQPoint p) const;

@@ -16,11 +16,12 @@ Rgb PixelAt(cairo_surface_t *s, double x, double y) {
     return {static_cast<uint8_t>(px >> 16), static_cast<uint8_t>(px >> 8), static_cast<uint8_t>(px)};
 }
 
-// Two quads side by side in the z = 0 plane, a wire to their right, and an
-// isolated vertex below them.
+// Two quads side by side in the z = 0 plane, facing the front view (the
+// modeller's faces run clockwise seen from the front), a wire to their
+// right, and an isolated vertex below them.
 void Build(standin::Document &doc) {
     vexcli::LoadObjText("v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 2 0 0\nv 2 1 0\nv 3 0 0\nv 3 1 0\nv 1.5 -1 0\n"
-                        "f 1 2 3 4\nf 2 5 6 3\nl 7 8\np 9\n",
+                        "f 4 3 2 1\nf 3 6 5 2\nl 7 8\np 9\n",
                         "planes.obj", doc);
 }
 
@@ -77,6 +78,70 @@ TEST(MeshPicture, EveryViewKeepsTheMeshInsideTheDrawingArea) {
     }
     EXPECT_EQ(vexcli::ParseView("side"), vexcli::View::Side);
     EXPECT_THROW(vexcli::ParseView("back"), vexcli::InputError);
+}
+
+// A closed cube, its faces clockwise seen from outside. What nearer faces
+// hide is drawn faintly or not at all; the wireframe look draws it all.
+TEST(MeshPicture, NearerFacesHideTheSelectionBehindThem) {
+    standin::Document doc;
+    vexcli::LoadObjText("v -1 -1 -1\nv 1 -1 -1\nv 1 1 -1\nv -1 1 -1\nv -1 -1 1\nv 1 -1 1\nv 1 1 1\nv -1 1 1\n"
+                        "f 2 3 4 1\nf 8 7 6 5\nf 5 6 2 1\nf 6 7 3 2\nf 7 8 4 3\nf 8 5 1 4\n",
+                        "cube.obj", doc);
+    standin::Object &cube = *doc.ObjectAt(0);
+    auto render = [&](vexcli::View view, bool wireframe) {
+        vexcli::RenderOptions options;
+        options.view = view;
+        options.wireframe = wireframe;
+        auto image = vexcli::DecodePng(vexcli::RenderMeshPng(doc, options));
+        EXPECT_NE(image, nullptr);
+        return std::make_pair(std::move(image), vexcli::Projector(doc, options));
+    };
+
+    // Front view: the face at z = -1 lies right behind the one at z = +1.
+    cube.SelectFace(0, true);
+    {
+        auto [image, at] = render(vexcli::View::Front, false);
+        const auto centre = at.ToPixel({0, 0, -1});
+        EXPECT_EQ(PixelAt(image.get(), centre[0], centre[1]), vexcli::kFaceColour);
+    }
+    cube.ClearSelection(MQ_SELECT_FACE);
+    cube.SelectFace(1, true);
+    {
+        auto [image, at] = render(vexcli::View::Front, false);
+        const auto centre = at.ToPixel({0, 0, 1});
+        EXPECT_EQ(PixelAt(image.get(), centre[0], centre[1]), vexcli::kSelectedFaceColour);
+    }
+    cube.ClearSelection(MQ_SELECT_FACE);
+
+    // Three-quarter view: the far corner is hidden, the near one is not.
+    cube.SelectVertex(0, true);
+    cube.SelectVertex(6, true);
+    {
+        auto [image, at] = render(vexcli::View::ThreeQuarter, false);
+        const auto near = at.ToPixel(cube.Position(6)), far = at.ToPixel(cube.Position(0));
+        EXPECT_EQ(PixelAt(image.get(), near[0], near[1]), vexcli::kSelectedVertexColour);
+        const Rgb hidden = PixelAt(image.get(), far[0], far[1]);
+        const Rgb face = PixelAt(image.get(), far[0] + 15, far[1]);  // the face in front of it, nothing drawn on it
+        EXPECT_NE(hidden, vexcli::kSelectedVertexColour);
+        EXPECT_GT(hidden[2] - hidden[0], face[2] - face[0] + 20) << "the hidden vertex is not drawn faintly";
+    }
+    {
+        auto [image, at] = render(vexcli::View::ThreeQuarter, true);
+        const auto far = at.ToPixel(cube.Position(0));
+        EXPECT_EQ(PixelAt(image.get(), far[0], far[1]), vexcli::kSelectedVertexColour);
+    }
+
+    // Faces seen from the back are dimmer than the same face seen from the front.
+    standin::Document two;
+    vexcli::LoadObjText("v 0 0 0\nv 1 0 0\nv 1 1 0\nv 2 0 0\nv 3 0 0\nv 3 1 0\nf 3 2 1\nf 4 5 6\n", "two.obj", two);
+    vexcli::RenderOptions options;
+    options.view = vexcli::View::Front;
+    auto image = vexcli::DecodePng(vexcli::RenderMeshPng(two, options));
+    const vexcli::Projector at(two, options);
+    const auto front = at.ToPixel({0.75f, 0.25f, 0}), back = at.ToPixel({2.75f, 0.25f, 0});
+    const Rgb lit = PixelAt(image.get(), front[0], front[1]), dim = PixelAt(image.get(), back[0], back[1]);
+    EXPECT_EQ(lit, vexcli::kFaceColour);
+    for (size_t k = 0; k < 3; ++k) EXPECT_LT(dim[k], lit[k] * 0.7) << k;
 }
 
 TEST(MeshPicture, RefusesSizesItCannotDraw) {

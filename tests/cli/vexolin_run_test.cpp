@@ -77,6 +77,103 @@ TEST_F(VexolinRun, BadInputGivesOneLineStatus2AndNoOutput) {
                         "not valid JSON");
     ExpectFailedCleanly(Run("'" + P("good.obj") + "' --press 'Edge(&E)' --plugin '" + P("nothing.so") + "'"),
                         "no such plug-in module");
+    // Files other programs save: refused with the line, never read as empty.
+    Write("nobom16.obj", std::string("v\0 \0" "0\0 \0" "0\0 \0" "0\0\n\0", 16));
+    ExpectFailedCleanly(Run("'" + P("nobom16.obj") + "' --press 'Edge(&E)'"),
+                        P("nobom16.obj") + ":1: a NUL byte in the text");
+    Write("inf.obj", "v 0 0 0\nv 1 0 0\nv 1 1 +inf\nf 1 2 3\n");
+    ExpectFailedCleanly(Run("'" + P("inf.obj") + "' --press 'Edge(&E)'"),
+                        P("inf.obj") + ":3: '+inf' is not a finite number");
+    Write("empty.obj", "# nothing\r\n");
+    ExpectFailedCleanly(Run("'" + P("empty.obj") + "' --press 'Edge(&E)'"), P("empty.obj") + ": no objects");
+}
+
+// Out of memory is a failure like any other: one line, status 2, no output
+// file (nor a temporary one) left behind. The address space is limited so
+// that a small run fits and the load of a 20 MB file does not. Sanitizer
+// builds reserve terabytes of address space and cannot run under a limit.
+TEST_F(VexolinRun, OutOfMemoryIsOneLineStatus2AndNoOutput) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "address-space limits do not apply to sanitizer builds";
+#else
+    {
+        std::ofstream big(dir_ / "big.obj");
+        const int n = 700;
+        for (int y = 0; y <= n; ++y)
+            for (int x = 0; x <= n; ++x) big << "v " << x << ' ' << y << " 0\n";
+        for (int y = 0; y < n; ++y)
+            for (int x = 0; x < n; ++x) {
+                const int a = y * (n + 1) + x + 1;
+                big << "f " << a << ' ' << a + 1 << ' ' << a + n + 2 << ' ' << a + n + 1 << "\n";
+            }
+    }
+    const std::string limit = "ulimit -v 60000; ";
+    auto limited = [&](const std::string &obj) {
+        const std::string command = limit + "'" + VEXOLIN_RUN_PATH + "' --settings '" + P("settings.xml") +
+                                    "' --json '" + P("out.json") + "' --png '" + P("out.png") + "' '" + P(obj) +
+                                    "' --press 'Edge(&E)' 2>&1";
+        Ran ran;
+        FILE *pipe = popen(command.c_str(), "r");
+        char buffer[4096];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) ran.out.append(buffer, n);
+        const int raw = pclose(pipe);
+        ran.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        return ran;
+    };
+    const Ran small = limited("good.obj");
+    ASSERT_EQ(small.status, 0) << "the limit leaves no room for a normal run:\n" << small.out;
+    fs::remove(dir_ / "out.json");
+    fs::remove(dir_ / "out.png");
+    ExpectFailedCleanly(limited("big.obj"), "vexolin-run: out of memory");
+    for (const auto &entry : fs::directory_iterator(dir_))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+#endif
+}
+
+// --out-dir made when missing, --quiet printing nothing on success (and
+// only the table in a batch), --version naming the project's version.
+TEST_F(VexolinRun, OutDirQuietAndVersion) {
+    const std::string tool = std::string("'") + VEXOLIN_RUN_PATH + "' --settings '" + P("settings.xml") + "' ";
+    auto shell = [](const std::string &command) {
+        Ran ran;
+        FILE *pipe = popen((command + " 2>&1").c_str(), "r");
+        char buffer[4096];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) ran.out.append(buffer, n);
+        const int raw = pclose(pipe);
+        ran.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        return ran;
+    };
+    Write("broken-settings.xml", "<settings");
+    const Ran quiet = shell(std::string("'") + VEXOLIN_RUN_PATH + "' --settings '" + P("broken-settings.xml") +
+                            "' -q --json '" + P("q.json") + "' --index 99 --press Vertex --group 'select by index' '" +
+                            P("good.obj") + "'");
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.out, "");
+    EXPECT_TRUE(fs::exists(dir_ / "q.json"));
+
+    const Ran batch = shell(tool + "-q --batch --press 'Edge(&E)' --out-dir '" + P("new/deeper") + "' '" + P("good.obj") + "'");
+    EXPECT_EQ(batch.status, 0) << batch.out;
+    EXPECT_EQ(batch.out, "file\tobjects\tvertices\tlines\tfaces\tstatus\n" + P("good.obj") + "\t1\t0\t4\t0\tok\n");
+    EXPECT_TRUE(fs::exists(dir_ / "new" / "deeper" / "good.json"));
+    EXPECT_TRUE(fs::exists(dir_ / "new" / "deeper" / "good.png"));
+
+    // A batch that writes nothing makes no folder; two files of one name
+    // would overwrite each other's outputs and are refused.
+    Write("bad.obj", "v 0 0\n");
+    EXPECT_EQ(shell(tool + "-q --batch --press 'Edge(&E)' --out-dir '" + P("unmade") + "' '" + P("bad.obj") + "'").status, 2);
+    EXPECT_FALSE(fs::exists(dir_ / "unmade"));
+    fs::create_directories(dir_ / "other");
+    fs::copy_file(dir_ / "good.obj", dir_ / "other" / "good.obj");
+    const Ran twice = shell(tool + "--batch --press 'Edge(&E)' --out-dir '" + P("out2") + "' '" + P("good.obj") + "' '" +
+                            P("other/good.obj") + "'");
+    EXPECT_EQ(twice.status, 2);
+    EXPECT_NE(twice.out.find("would both write"), std::string::npos) << twice.out;
+
+    const Ran version = shell(std::string("'") + VEXOLIN_RUN_PATH + "' --version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("vexolin-run ") + VEXOLIN_VERSION + "\n");
 }
 
 TEST_F(VexolinRun, BatchReportsEachFileAndCarriesOnPastErrors) {
