@@ -38,10 +38,10 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/support/lsan_suppressions.txt:print_suppressions=0"
 
 # Memory: a single allocation beyond 256 MB, or a process beyond 2 GB, is a
-# finding; the scene reader, whose inputs are small, must stay far lower.
+# finding; the file readers, whose inputs are small, must stay far lower.
 limits() {
   case "$1" in
-    scene_json) echo "-malloc_limit_mb=64 -rss_limit_mb=1024" ;;
+    scene_json | obj_loader) echo "-malloc_limit_mb=64 -rss_limit_mb=1024" ;;
     *) echo "-malloc_limit_mb=256 -rss_limit_mb=2048" ;;
   esac
 }
