@@ -1,6 +1,7 @@
 #include "standin/cli/scene.h"
 
 #include <charconv>
+#include <cmath>
 #include <fstream>
 #include <set>
 
@@ -56,6 +57,11 @@ T As(const nlohmann::json &value, const std::string &path) {
             if (!value.is_boolean()) throw InputError(path + ": expected true or false");
         } else if constexpr (std::is_same_v<T, float>) {
             if (!value.is_number()) throw InputError(path + ": expected a number");
+            // A number that rounds to infinity in single precision would be
+            // written back as null, which no run could read again.
+            constexpr double kRoundsToInfinity = 0x1p128 - 0x1p103;
+            if (!(std::fabs(value.get<double>()) < kRoundsToInfinity))
+                throw InputError(path + ": " + value.dump() + " is too large for a single-precision number");
         } else if constexpr (std::is_same_v<T, std::string>) {
             if (!value.is_string()) throw InputError(path + ": expected a string");
         }
@@ -229,9 +235,12 @@ SceneSetup ReadSceneFile(const std::string &path) {
     nlohmann::json json;
     try {
         json = nlohmann::json::parse(in);
-    } catch (const nlohmann::json::parse_error &e) {
+    } catch (const nlohmann::json::exception &e) {
+        // Syntax errors, and numbers beyond a double (out_of_range), which
+        // the parser reports while it reads.
         std::string what = e.what();
-        const size_t at = what.find("parse error");
+        size_t at = what.find("parse error");
+        if (at == std::string::npos) at = what.find("number overflow");
         throw InputError(path + ": not valid JSON: " + (at == std::string::npos ? what : what.substr(at)));
     }
     return SceneFromJson(json, path);

@@ -1128,6 +1128,13 @@ std::vector<std::string> HandlerTypes(int32_t id) {
     return out;
 }
 
+std::vector<RegisteredHandler> RegisteredHandlers(int32_t id) {
+    std::vector<RegisteredHandler> out;
+    if (Widget *w = Find(id))
+        for (const Handler &h : w->handlers) out.push_back({h.type, h.proc, h.pointer});
+    return out;
+}
+
 int32_t WidgetCount() { return static_cast<int32_t>(S().widgets.size()); }
 
 int32_t FindByText(const std::string &text, const std::string &group, int32_t root) {

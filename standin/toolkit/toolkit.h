@@ -20,6 +20,8 @@
 #include <variant>
 #include <vector>
 
+#include "abi/mq_abi.h"
+
 namespace standin::toolkit {
 
 // The main window exists from the start and is never destroyed.
@@ -175,6 +177,14 @@ std::optional<Value> Property(int32_t id, const std::string &keyword);
 std::string Text(int32_t id);
 // Event names with a handler on the widget, in delivery order.
 std::vector<std::string> HandlerTypes(int32_t id);
+// The handlers on the widget as they were registered, in delivery order:
+// for tests that call a handler's procedure with event lists of their own.
+struct RegisteredHandler {
+    std::string type;
+    MQWidgetEventProc proc = nullptr;
+    void *pointer = nullptr;
+};
+std::vector<RegisteredHandler> RegisteredHandlers(int32_t id);
 // Number of live widgets, the main window included.
 int32_t WidgetCount();
 // The widget with the given text below `root` (0: anywhere), optionally

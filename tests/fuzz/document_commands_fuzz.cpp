@@ -1,0 +1,251 @@
+// Documents and commands: the input becomes a small document (one to three
+// objects or empty slots, up to twelve vertices with ordinary, huge,
+// subnormal and non-finite coordinates, faces of 0 to 8 points whose indices
+// may lie outside the object, deleted faces, locks, selections of every
+// kind), the dialog's options and one command 1 to 30, chosen by its button
+// in the real module's dialog through MQModifySelect. Nothing may crash and
+// the module may make no request the toolkit refuses. Commands 16 to 25 must
+// leave exactly the selection their literal reference leaves on a copy of
+// the document, and the three clear commands leave nothing of their kind
+// selected anywhere (when they run: with "All objects" only if some object
+// is not locked).
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "host/host_api.h"
+#include "standin/core/document.h"
+#include "standin/settings/settings_store.h"
+#include "standin/toolkit/toolkit.h"
+#include "tests/fuzz/support/fuzz_support.h"
+#include "tests/support/plugin_module.h"
+#include "tests/unit/select/reference/neighbor_reference.h"
+
+namespace tk = standin::toolkit;
+
+namespace {
+
+struct Button {
+    const char *label;
+    const char *group;
+};
+
+// The dialog's buttons for commands 1 to 30.
+constexpr Button kButtons[30] = {
+    {"X<0(&Z)", ""},  {"X=0(&X)", ""},   {"X>0(&C)", ""},   {"Y<0", ""},       {"Y=0", ""},
+    {"Y>0", ""},      {"Z<0", ""},       {"Z=0", ""},       {"Z>0", ""},       {"5(&5)", ""},
+    {"4(&4)", ""},    {"3(&3)", ""},     {"2(&2)", ""},     {"Edge(&E)", ""},  {"Ridge(&R)", ""},
+    {"Vertex -> Face(&W)", ""},          {"Vertex => Face(&S)", ""},           {"Line => Vertex(&D)", ""},
+    {"Face => Vertex(&G)", ""},          {"Vertex -> Line(&T)", ""},           {"Vertex => Line(&Y)", ""},
+    {"Face => Line(&H)", ""},            {"2Line -> Face(&B)", ""},            {"Face => Dup Vertex(&Q)", ""},
+    {"Line => Dup Vertex(&1)", ""},      {"Vertex", "Clear"}, {"Face", "Clear"}, {"Line", "Clear"},
+    {"Vertex", "select by index"},       {"Face", "select by index"},
+};
+
+const char *const kChecks[4] = {"(&F)ace", "(&L)ocal", "Supplement", "All objects(&A)"};
+
+const float kInf = std::numeric_limits<float>::infinity();
+const float kCoordinates[16] = {0.0f, -0.0f, 1.0f, -1.0f, 0.5f, 0.03f, 0.0316f, 2.0f,
+                                -2.0f, 1e-3f, 1e-40f, 1e30f, 3e38f, kInf, -kInf, std::numeric_limits<float>::quiet_NaN()};
+// Range, the two angles and the index, as typed into the spin boxes.
+const double kRanges[8] = {0.0, 0.001, 0.01, 0.1, 0.5, 1.0, 100.0, 1e30};
+const double kAngles[8] = {0.0, 1.0, 30.0, 45.0, 89.9, 90.0, 135.0, 180.0};
+
+struct ObjectSpec {
+    bool slot = false; // an empty slot instead of an object
+    bool locked = false;
+    std::vector<MQPoint> vertices;
+    std::vector<std::vector<int32_t>> faces;
+    std::vector<int32_t> deleted;
+    std::vector<int32_t> vertexSel, faceSel;
+    std::vector<standin::LineRef> lineSel;
+};
+
+struct Case {
+    std::vector<ObjectSpec> objects;
+    int32_t current = 0;
+    int command = 1;
+    bool checks[4] = {};
+    double range = 0.001, angle1 = 0.0, angle2 = 90.0;
+    int32_t index = 0;
+};
+
+Case Decode(fuzzsupport::ByteReader &in) {
+    Case c;
+    c.command = 1 + static_cast<int>(in.Below(30));
+    for (bool &b : c.checks) b = in.Bool();
+    c.range = kRanges[in.Below(8)];
+    c.angle1 = kAngles[in.Below(8)];
+    c.angle2 = kAngles[in.Below(8)];
+    c.index = static_cast<int32_t>(in.Below(16));
+    const uint32_t objects = 1 + in.Below(3);
+    for (uint32_t o = 0; o < objects; ++o) {
+        ObjectSpec spec;
+        spec.slot = o > 0 && in.Below(8) == 0;
+        if (!spec.slot) {
+            spec.locked = in.Below(8) == 0;
+            const uint32_t vertices = in.Below(13);
+            for (uint32_t v = 0; v < vertices; ++v) {
+                MQPoint p{kCoordinates[in.Below(16)], kCoordinates[in.Below(16)], kCoordinates[in.Below(16)]};
+                spec.vertices.push_back(p);
+            }
+            const int32_t n = static_cast<int32_t>(vertices);
+            const uint32_t faces = in.Below(9);
+            for (uint32_t f = 0; f < faces; ++f) {
+                std::vector<int32_t> points(in.Below(9));
+                for (int32_t &p : points) {
+                    const uint8_t b = in.Byte();
+                    // Mostly inside the object; now and then past its end
+                    // or negative, which the host refuses.
+                    p = b >= 248 ? (b & 1 ? n + (b & 3) : -1) : (n > 0 ? b % n : b);
+                }
+                spec.faces.push_back(std::move(points));
+            }
+            for (uint32_t d = in.Below(3); d > 0 && faces > 0; --d) spec.deleted.push_back(static_cast<int32_t>(in.Below(faces)));
+            for (uint32_t s = in.Below(8); s > 0; --s) {
+                const int32_t a = static_cast<int32_t>(in.Below(16)), b = static_cast<int32_t>(in.Below(9));
+                switch (in.Below(3)) {
+                case 0: spec.vertexSel.push_back(a); break;
+                case 1: spec.faceSel.push_back(a); break;
+                default: spec.lineSel.push_back({a, b}); break;
+                }
+            }
+        }
+        c.objects.push_back(std::move(spec));
+    }
+    c.current = static_cast<int32_t>(in.Below(objects + 1)) - (in.Below(8) == 0 ? 1 : 0);
+    return c;
+}
+
+void Build(const Case &c, standin::Document &doc) {
+    for (const ObjectSpec &spec : c.objects) {
+        if (spec.slot) {
+            doc.AddEmptySlot();
+            continue;
+        }
+        standin::Object &o = *doc.ObjectAt(doc.AddObject("obj"));
+        o.locked = spec.locked;
+        for (const MQPoint &p : spec.vertices) o.AddVertex(p);
+        for (const auto &face : spec.faces) o.AddFace(face); // the host refuses bad indices
+        for (int32_t f : spec.deleted) o.DeleteFace(f);
+        for (int32_t v : spec.vertexSel) o.SelectVertex(v, true);
+        for (int32_t f : spec.faceSel) o.SelectFace(f, true);
+        for (const auto &l : spec.lineSel) o.SelectLine(l.face, l.line, true);
+    }
+    doc.currentObject = c.current;
+}
+
+struct Selection {
+    std::vector<std::vector<int32_t>> vertices, faces;
+    std::vector<std::vector<standin::LineRef>> lines;
+    bool operator==(const Selection &) const = default;
+};
+
+Selection SelectionOf(standin::Document &doc) {
+    Selection s;
+    for (int32_t i = 0; i < doc.ObjectCount(); ++i) {
+        const standin::Object *o = doc.ObjectAt(i);
+        s.vertices.push_back(o ? o->SelectedVertices() : std::vector<int32_t>());
+        s.faces.push_back(o ? o->SelectedFaces() : std::vector<int32_t>());
+        s.lines.push_back(o ? o->SelectedLines() : std::vector<standin::LineRef>());
+    }
+    return s;
+}
+
+std::string Describe(const Selection &s) {
+    std::string out;
+    for (size_t i = 0; i < s.vertices.size(); ++i) {
+        out += "\n  object " + std::to_string(i) + ": v[";
+        for (int32_t v : s.vertices[i]) out += " " + std::to_string(v);
+        out += " ] l[";
+        for (const auto &l : s.lines[i]) out += " " + std::to_string(l.face) + ":" + std::to_string(l.line);
+        out += " ] f[";
+        for (int32_t f : s.faces[i]) out += " " + std::to_string(f);
+        out += " ]";
+    }
+    return out;
+}
+
+testsupport::PluginModule &Module() {
+    static testsupport::PluginModule module;
+    static const bool ready = [] {
+        FUZZ_CHECK(module.Loaded(), "cannot load %s", VEXOLIN_MODULE_PATH);
+        FUZZ_CHECK(module.MQCheckVersion(0x4400) == 0x440u, "the module refuses the host version");
+        FUZZ_CHECK(module.MQInit(STANDIN_HOST_PATH) == 1, "the module cannot bind %s", STANDIN_HOST_PATH);
+        FUZZ_CHECK(hostapi::Bind(STANDIN_HOST_PATH), "cannot bind the reference to %s", STANDIN_HOST_PATH);
+        return true;
+    }();
+    (void)ready;
+    return module;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    testsupport::PluginModule &module = Module();
+    static standin::SettingsStore store;
+    store.Clear();
+    standin::SetHostSettings(&store);
+    tk::Reset();
+
+    fuzzsupport::ByteReader in(data, size);
+    const Case c = Decode(in);
+
+    // The options as the user sets them: each check box clicked when it is
+    // not as wanted (the module remembers "All objects" from run to run),
+    // the four spin boxes typed in, then the command's button.
+    tk::SetModalObserver([&c](int32_t dialog) {
+        std::vector<tk::Action> actions;
+        for (int k = 0; k < 4; ++k) {
+            const int32_t box = tk::FindByText(kChecks[k], {}, dialog);
+            FUZZ_CHECK(box != 0, "no check box %s", kChecks[k]);
+            const std::optional<tk::Value> checked = tk::Property(box, "checked");
+            FUZZ_CHECK(checked && std::holds_alternative<bool>(*checked), "check box %s has no state", kChecks[k]);
+            if (std::get<bool>(*checked) != c.checks[k]) actions.push_back(tk::Action::ClickId(box));
+        }
+        actions.push_back(tk::Action::SetSpinAt(0, c.range));
+        actions.push_back(tk::Action::SetSpinAt(1, c.angle1));
+        actions.push_back(tk::Action::SetSpinAt(2, c.angle2));
+        actions.push_back(tk::Action::SetSpinAt(3, c.index));
+        const Button &b = kButtons[c.command - 1];
+        actions.push_back(tk::Action::Click(b.label, b.group));
+        tk::AppendScript(std::move(actions));
+    });
+    standin::Document doc;
+    Build(c, doc);
+    tk::SetScript({});
+    const int answer = module.MQModifySelect(0, doc.Handle());
+    const std::string scriptError = tk::ScriptError();
+    FUZZ_CHECK(scriptError.empty(), "the scripted user failed: %s", scriptError.c_str());
+    FUZZ_CHECK(answer == 1, "command %d: MQModifySelect answered %d", c.command, answer);
+    const std::string violation = tk::FirstViolation();
+    FUZZ_CHECK(violation.empty(), "command %d: the toolkit refused a request of the module: %s", c.command,
+               violation.c_str());
+    tk::Reset();
+    const Selection got = SelectionOf(doc);
+
+    if (c.command >= 16 && c.command <= 25) {
+        standin::Document copy;
+        Build(c, copy);
+        standin::Object *current = copy.ObjectAt(copy.currentObject);
+        if (current != nullptr) {
+            cmq::CMQObject object{standin::Document::HandleOf(current), copy.Handle()};
+            reference::Run(object, c.command);
+        }
+        const Selection expected = SelectionOf(copy);
+        FUZZ_CHECK(got == expected, "command %d differs from its reference\n got:%s\n expected:%s", c.command,
+                   Describe(got).c_str(), Describe(expected).c_str());
+    } else if (c.command >= 26 && c.command <= 28) {
+        // With "All objects" the clear runs once the loop over the objects
+        // reaches one that is not locked; with none such it never runs.
+        bool clears = !c.checks[3];
+        for (const ObjectSpec &spec : c.objects) clears = clears || (!spec.slot && !spec.locked);
+        for (size_t i = 0; clears && i < got.vertices.size(); ++i) {
+            FUZZ_CHECK(c.command != 26 || got.vertices[i].empty(), "vertices still selected after clearing");
+            FUZZ_CHECK(c.command != 27 || got.faces[i].empty(), "faces still selected after clearing");
+            FUZZ_CHECK(c.command != 28 || got.lines[i].empty(), "lines still selected after clearing");
+        }
+    }
+    return 0;
+}
