@@ -67,20 +67,20 @@ enum class Family : uint8_t {
 struct CommandInfo {
     Command command;
     int32_t number;
-    std::string_view label; // the button's text, ASCII; "(&K)" marks the Alt key
-    std::string_view group; // the group box around the button
+    const char *label; // the button's text, ASCII; "(&K)" marks the Alt key
+    const char *group; // the group box around the button
     char altKey;            // Alt+key chooses the command; 0 for none
     Family family;
 };
 
 // The group boxes' texts.
-inline constexpr std::string_view kAxisGroup = "select vertex by axis";
-inline constexpr std::string_view kPolygonGroup = "select polygon";
-inline constexpr std::string_view kEdgeRidgeGroup = "select Edge/Ridge";
-inline constexpr std::string_view kNeighborGroup = "select neighbor";
-inline constexpr std::string_view kDuplicateGroup = "select duplicated";
-inline constexpr std::string_view kClearGroup = "Clear";
-inline constexpr std::string_view kIndexGroup = "select by index";
+inline constexpr const char kAxisGroup[] = "select vertex by axis";
+inline constexpr const char kPolygonGroup[] = "select polygon";
+inline constexpr const char kEdgeRidgeGroup[] = "select Edge/Ridge";
+inline constexpr const char kNeighborGroup[] = "select neighbor";
+inline constexpr const char kDuplicateGroup[] = "select duplicated";
+inline constexpr const char kClearGroup[] = "Clear";
+inline constexpr const char kIndexGroup[] = "select by index";
 
 // In command-number order: kCommands[n - 1] is command n.
 inline constexpr std::array<CommandInfo, 30> kCommands = {{
@@ -119,7 +119,7 @@ inline constexpr std::array<CommandInfo, 30> kCommands = {{
 // The dialog's two check boxes that an Alt key toggles instead of choosing
 // a command.
 struct SwitchInfo {
-    std::string_view label;
+    const char *label;
     char altKey;
 };
 inline constexpr SwitchInfo kAllObjectsSwitch = {"All objects(&A)", 'A'};
@@ -157,20 +157,21 @@ constexpr bool TableIsConsistent() {
     for (std::size_t i = 0; i < kCommands.size(); ++i) {
         const CommandInfo &c = kCommands[i];
         if (c.number != static_cast<int32_t>(i + 1) || NumberOf(c.command) != c.number) return false;
-        if (c.label.empty() || c.group.empty()) return false;
-        for (const char ch : c.label)
+        const std::string_view label = c.label;
+        if (label.empty() || std::string_view(c.group).empty()) return false;
+        for (const char ch : label)
             if (static_cast<unsigned char>(ch) >= 0x80) return false; // widened code unit by code unit
         // An Alt key is the letter marked in the label, and belongs to one command.
         if (c.altKey != 0) {
             const char mark[] = {'(', '&', c.altKey, ')', '\0'};
-            if (c.label.find(mark) == std::string_view::npos) return false;
+            if (label.find(mark) == std::string_view::npos) return false;
             if (c.altKey == kAllObjectsSwitch.altKey || c.altKey == kFaceSwitch.altKey) return false;
             for (std::size_t j = i + 1; j < kCommands.size(); ++j)
                 if (kCommands[j].altKey == c.altKey) return false;
         }
         // Equal labels sit in different groups, so label and group name a button.
         for (std::size_t j = i + 1; j < kCommands.size(); ++j)
-            if (kCommands[j].label == c.label && kCommands[j].group == c.group) return false;
+            if (label == kCommands[j].label && std::string_view(c.group) == kCommands[j].group) return false;
     }
     return true;
 }

@@ -38,7 +38,7 @@ MQButton *VexolinDialog::CommandButton(MQWidgetBase *parent, Command which) {
 
 void VexolinDialog::CommandButtons(MQWidgetBase *parent, std::string_view group) {
     for (const vexolin::CommandInfo &info : vexolin::kCommands)
-        if (info.group == group) CommandButton(parent, info.command);
+        if (group == info.group) CommandButton(parent, info.command);
 }
 
 VexolinDialog::VexolinDialog(MQWindowBase &parent, vexolin::Options &opts) : MQDialog(parent), options(&opts) {
