@@ -69,7 +69,7 @@ struct CommandInfo {
     int32_t number;
     const char *label; // the button's text, ASCII; "(&K)" marks the Alt key
     const char *group; // the group box around the button
-    char altKey;            // Alt+key chooses the command; 0 for none
+    char altKey;       // Alt+key chooses the command; 0 for none
     Family family;
 };
 

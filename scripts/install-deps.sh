@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build and the tests need, when missing.
 # Run as root (or with sudo available). Usage: scripts/install-deps.sh [group...]
-#   groups: build (default), windows, linux32
+#   groups: build (default), windows, linux32, clang
 set -euo pipefail
 
 groups=("$@")
@@ -15,6 +15,7 @@ for g in "${groups[@]}"; do
                       libpugixml-dev libtinyobjloader-dev locales libcli11-dev nlohmann-json3-dev libcairo2-dev) ;;
     windows) packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine64) ;;
     linux32) packages+=(g++-multilib qemu-user) ;;
+    clang) packages+=(clang clang-tidy clang-format) ;;
     *) echo "install-deps: unknown group '$g'" >&2; exit 2 ;;
   esac
 done
