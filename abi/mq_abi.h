@@ -9,6 +9,9 @@
 #ifndef VEXOLIN_ABI_MQ_ABI_H
 #define VEXOLIN_ABI_MQ_ABI_H
 
+// This header is C as well as C++, so its type names are typedefs.
+// NOLINTBEGIN(modernize-use-using)
+
 #include <stdint.h>
 
 // Calling convention of every export and every host function. The default C
@@ -162,7 +165,8 @@ typedef void(MQ_CALL *MQUntypedHostFunction)(void);
     X(MQBOOL, MQInit, (const char *host_module_file_name))
 
 // Pointer types for a host that binds the exports by name: MQModifySelect_fn etc.
-#define MQ_DECLARE_EXPORT_POINTER(ret, name, params) typedef ret(MQ_CALL *name##_fn) params;
+// `params` is a parameter list, parentheses included.
+#define MQ_DECLARE_EXPORT_POINTER(ret, name, params) typedef ret(MQ_CALL *name##_fn) params; // NOLINT(bugprone-macro-parentheses)
 MQ_PLUGIN_EXPORTS(MQ_DECLARE_EXPORT_POINTER)
 #undef MQ_DECLARE_EXPORT_POINTER
 
@@ -181,7 +185,7 @@ MQ_PLUGIN_EXPORTS(MQ_DECLARE_EXPORT)
 
 #define MQ_HOST_UNTYPED(name)
 #define MQ_HOST_AGAIN(name)
-#define MQ_HOST_TYPED(ret, name, params) typedef ret(MQ_CALL *name##_fn) params;
+#define MQ_HOST_TYPED(ret, name, params) typedef ret(MQ_CALL *name##_fn) params; // NOLINT(bugprone-macro-parentheses)
 #include "mq_host_functions.inc"
 #undef MQ_HOST_UNTYPED
 #undef MQ_HOST_AGAIN
@@ -191,4 +195,5 @@ MQ_PLUGIN_EXPORTS(MQ_DECLARE_EXPORT)
 } // extern "C"
 #endif
 
+// NOLINTEND(modernize-use-using)
 #endif // VEXOLIN_ABI_MQ_ABI_H

@@ -30,6 +30,7 @@
 
 #include "abi/mq_abi.h"
 #include "bench/bench_support.h"
+#include "commands/command_table.h"
 #include "standin/toolkit/toolkit.h"
 
 namespace {
@@ -70,30 +71,6 @@ const Module &Plugin() {
     return module;
 }
 
-struct Button {
-    int command;
-    const char *label;
-    const char *group; // when the label alone is ambiguous
-};
-
-constexpr Button kButtons[] = {
-    {1, "X<0(&Z)", ""},          {2, "X=0(&X)", ""},
-    {3, "X>0(&C)", ""},          {4, "Y<0", ""},
-    {5, "Y=0", ""},              {6, "Y>0", ""},
-    {7, "Z<0", ""},              {8, "Z=0", ""},
-    {9, "Z>0", ""},              {10, "5(&5)", ""},
-    {11, "4(&4)", ""},           {12, "3(&3)", ""},
-    {13, "2(&2)", ""},           {14, "Edge(&E)", ""},
-    {15, "Ridge(&R)", ""},       {16, "Vertex -> Face(&W)", ""},
-    {17, "Vertex => Face(&S)", ""}, {18, "Line => Vertex(&D)", ""},
-    {19, "Face => Vertex(&G)", ""}, {20, "Vertex -> Line(&T)", ""},
-    {21, "Vertex => Line(&Y)", ""}, {22, "Face => Line(&H)", ""},
-    {23, "2Line -> Face(&B)", ""},  {24, "Face => Dup Vertex(&Q)", ""},
-    {25, "Line => Dup Vertex(&1)", ""}, {26, "Vertex", "Clear"},
-    {27, "Face", "Clear"},       {28, "Line", "Clear"},
-    {29, "Vertex", "select by index"}, {30, "Face", "select by index"},
-};
-
 void SetCounters(benchmark::State &state, const BenchMesh &mesh) {
     state.counters["faces"] = static_cast<double>(mesh.faces);
     state.counters["lines"] = static_cast<double>(mesh.lines);
@@ -128,13 +105,13 @@ void DialogBench(benchmark::State &state, int faces) {
     SetCounters(state, mesh);
 }
 
-void CommandBench(benchmark::State &state, int faces, Button button, Start start) {
+void CommandBench(benchmark::State &state, int faces, const vexolin::CommandInfo &command, Start start) {
     const Module &plugin = Plugin();
     BenchMesh &mesh = benchsupport::Mesh(kMesh, faces);
     for (auto _ : state) {
         state.PauseTiming();
         benchsupport::SetSelection(mesh.Object(), start);
-        tk::SetScript({tk::Action::Click(button.label, button.group)});
+        tk::SetScript({tk::Action::Click(command.label, command.group)});
         state.ResumeTiming();
         if (plugin.modifySelect(0, mesh.document->Handle()) != 1) {
             state.SkipWithError(("the dialog did not run the command: " + tk::ScriptError()).c_str());
@@ -148,13 +125,15 @@ void CommandBench(benchmark::State &state, int faces, Button button, Start start
     state.counters["sel_f"] = static_cast<double>(o.SelectedFaces().size());
 }
 
-std::vector<Start> StartsOf(int command) {
-    if (command >= 14 && command <= 25) {
+std::vector<Start> StartsOf(const vexolin::CommandInfo &command) {
+    using vexolin::Family;
+    if (command.family == Family::EdgeRidge || command.family == Family::Neighbor ||
+        command.family == Family::Duplicate) {
         std::vector<Start> starts = {Start::None, Start::Tenth, Start::All};
-        if (command == 24) starts.push_back(Start::FacesAndLines);
+        if (command.command == vexolin::Command::FaceToDuplicateVertex) starts.push_back(Start::FacesAndLines);
         return starts;
     }
-    if (command >= 26 && command <= 28) return {Start::All};
+    if (command.family == Family::Clear) return {Start::All};
     return {Start::None};
 }
 
@@ -168,13 +147,13 @@ const bool kRegistered = [] {
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("module/dialog" + suffix).c_str(), DialogBench, faces)
             ->Unit(benchmark::kMillisecond);
-        for (const Button &button : kButtons) {
+        for (const vexolin::CommandInfo &command : vexolin::kCommands) {
             char name[16];
-            std::snprintf(name, sizeof name, "cmd%02d", button.command);
-            for (const Start start : StartsOf(button.command))
+            std::snprintf(name, sizeof name, "cmd%02d", command.number);
+            for (const Start start : StartsOf(command))
                 benchmark::RegisterBenchmark(
                     ("module/" + std::string(name) + suffix + "/" + benchsupport::Name(start)).c_str(),
-                    CommandBench, faces, button, start)
+                    CommandBench, faces, command, start)
                     ->Unit(benchmark::kMillisecond);
         }
     }

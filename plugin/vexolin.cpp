@@ -1,11 +1,17 @@
 #include "plugin/vexolin.h"
 
+#include <memory>
+
+#include "commands/command_table.h"
 #include "host/host_api.h"
 #include "select/axis.h"
 #include "select/edge_ridge.h"
 #include "select/index_clear.h"
 #include "select/neighbor.h"
 #include "select/polygon.h"
+#include "settings/mq_setting.h"
+#include "settings/options_io.h"
+#include "ui/command_dialog.h"
 #include "vexolin_version.h"
 
 namespace {
@@ -13,11 +19,20 @@ namespace {
 const char kPluginName[] = VEXOLIN_PLUGIN_NAME;
 const char kMenuString[] = "Vexolin";
 
-bool IsCommandIn(int command, int first, int last) { return command >= first && command <= last; }
+using vexolin::Family;
+
+bool IsFamily(int32_t command, Family family) { return vexolin::FamilyOf(command) == family; }
+
+// Conversions, duplicate searches and index selection work on the current
+// object only, whatever "All objects" says.
+bool WorksOnCurrentObjectOnly(int32_t command) {
+    return IsFamily(command, Family::Neighbor) || IsFamily(command, Family::Duplicate) ||
+           IsFamily(command, Family::Index);
+}
 
 } // namespace
 
-Vexolin::Vexolin() = default;
+Vexolin::Vexolin(CommandChooser chooser) : commandChooser_(chooser) {}
 
 Vexolin::~Vexolin() {
     objectUnderWork.object = nullptr;
@@ -54,57 +69,59 @@ cmq::CMQObject Vexolin::ObjectAt(MQDocument doc, int index) {
 
 namespace {
 
-selection::CommandInput InputOf(const Vexolin &v) {
+selection::CommandInput InputOf(const vexolin::Options &o) {
     selection::CommandInput in;
-    in.command = v.commandNumber;
-    in.face = v.face;
-    in.allObjects = v.allObjects;
-    in.local = v.local;
-    in.suppl = v.suppl;
-    in.range = v.range;
-    in.angle1 = v.angle1;
-    in.angle2 = v.angle2;
-    in.selectIndex = v.selectIndex;
+    in.command = o.commandNumber;
+    in.face = o.face;
+    in.allObjects = o.allObjects;
+    in.local = o.local;
+    in.suppl = o.suppl;
+    in.range = o.range;
+    in.angle1 = o.angle1;
+    in.angle2 = o.angle2;
+    in.selectIndex = o.selectIndex;
     return in;
 }
 
 } // namespace
 
 void Vexolin::RunGeometryCommand() {
-    const selection::CommandInput in = InputOf(*this);
-    if (IsCommandIn(commandNumber, 1, 9)) {
-        if (face) selection::SelectFaceByAxis(objectUnderWork, in);
+    const selection::CommandInput in = InputOf(options);
+    const int32_t command = options.commandNumber;
+    if (IsFamily(command, Family::Axis)) {
+        if (options.face) selection::SelectFaceByAxis(objectUnderWork, in);
         selection::SelectVertexByAxis(objectUnderWork, in);
-    } else if (IsCommandIn(commandNumber, 10, 13)) {
-        selection::SelectPolygonByCount(objectUnderWork, commandNumber);
-    } else if (IsCommandIn(commandNumber, 14, 15)) {
+    } else if (IsFamily(command, Family::Polygon)) {
+        selection::SelectPolygonByCount(objectUnderWork, command);
+    } else if (IsFamily(command, Family::EdgeRidge)) {
         selection::SelectEdgeRidge(objectUnderWork, in);
     }
 }
 
 void Vexolin::RunOnObjectUnderWork() {
-    if (IsCommandIn(commandNumber, 26, 28)) {
+    const int32_t command = options.commandNumber;
+    if (IsFamily(command, Family::Clear)) {
         // Clears the whole document; needs no object.
-        selection::ClearSelection(document, commandNumber);
+        selection::ClearSelection(document, command);
         return;
     }
     // A document without a current object: there is nothing to work on.
     if (objectUnderWork.object == nullptr) return;
-    if (IsCommandIn(commandNumber, 1, 15)) {
+    if (IsFamily(command, Family::Axis) || IsFamily(command, Family::Polygon) ||
+        IsFamily(command, Family::EdgeRidge)) {
         RunGeometryCommand();
-    } else if (IsCommandIn(commandNumber, 16, 25)) {
-        selection::DispatchNeighborCommand(objectUnderWork, commandNumber);
-    } else if (IsCommandIn(commandNumber, 29, 30)) {
-        selection::SelectByIndex(objectUnderWork, commandNumber, selectIndex);
+    } else if (IsFamily(command, Family::Neighbor) || IsFamily(command, Family::Duplicate)) {
+        selection::DispatchNeighborCommand(objectUnderWork, command);
+    } else if (IsFamily(command, Family::Index)) {
+        selection::SelectByIndex(objectUnderWork, command, options.selectIndex);
     }
 }
 
 int Vexolin::DispatchCommand() {
     if (!RunCommandDialog()) return 0;
 
-    // Conversions, duplicate searches and index selection work on the
-    // current object only, whatever "All objects" says.
-    if (!allObjects || IsCommandIn(commandNumber, 16, 25) || IsCommandIn(commandNumber, 29, 30)) {
+    const int32_t commandNumber = options.commandNumber;
+    if (!options.allObjects || WorksOnCurrentObjectOnly(commandNumber)) {
         RunOnObjectUnderWork();
         return 1;
     }
@@ -116,12 +133,28 @@ int Vexolin::DispatchCommand() {
         if (hostapi::MQDoc_GetObjectIndex(document, objectUnderWork.object) < 0) continue;
         if (hostapi::MQObj_GetIntValue(objectUnderWork.object, MQ_OBJ_INT_LOCKING) != 0) continue;
         RunGeometryCommand();
-        if (IsCommandIn(commandNumber, 26, 28)) {
+        if (IsFamily(commandNumber, Family::Clear)) {
             selection::ClearSelection(document, commandNumber);
             return 1;
         }
     }
     return 1;
+}
+
+bool Vexolin::RunCommandDialog() {
+    if (commandChooser_ != nullptr) return commandChooser_(options);
+    LoadSettings();
+    return ui::RunCommandDialog(options, [this] { SaveSettings(); });
+}
+
+void Vexolin::LoadSettings() {
+    const std::unique_ptr<MQSetting> setting(OpenSetting());
+    settings::LoadOptions(setting.get(), options);
+}
+
+void Vexolin::SaveSettings() {
+    const std::unique_ptr<MQSetting> setting(OpenSetting());
+    settings::SaveOptions(setting.get(), options);
 }
 
 Vexolin &GetPluginObject() {

@@ -1,10 +1,13 @@
 // The plug-in object: its options record, the document and object it works
 // on during a run, and the dispatcher that turns a dialog choice into one
-// selection command.
+// selection command through the command table. Loading and saving the
+// options (settings/) and the dialog (ui/) are thin calls into the rooms
+// below, which take the options record and never see this class.
 #pragma once
 
 #include <cstdint>
 
+#include "commands/options.h"
 #include "mesh/cmq_object.h"
 #include "plugin/plugin_base.h"
 
@@ -14,11 +17,12 @@ public:
     static constexpr MQDWORD kPluginId = 0x39C4E8A7;
     static constexpr int kPluginType = 5; // selection
 
-    // Lets a test choose the command and options in place of the dialog.
-    // Returns true when a command was chosen, as the dialog does.
-    using CommandChooser = bool (*)(Vexolin &plugin);
+    // Chooses the command and options in place of the dialog (tests hand
+    // one to the constructor). Returns true when a command was chosen, as
+    // the dialog does. The shipped module's object has none.
+    using CommandChooser = bool (*)(vexolin::Options &options);
 
-    Vexolin();
+    explicit Vexolin(CommandChooser chooser = nullptr);
     ~Vexolin() override;
 
     void GetPlugInID(MQDWORD *product, MQDWORD *id) override;
@@ -32,7 +36,8 @@ public:
     int DispatchCommand();
 
     // Loads the options, runs the command dialog and, when it ended with a
-    // command, copies the choice back and saves the options.
+    // command, copies the choice back and saves the options (or asks the
+    // chooser, when there is one).
     bool RunCommandDialog();
 
     // The eight persisted options, from and to the host's settings store.
@@ -42,25 +47,14 @@ public:
     cmq::CMQObject CurrentObject(MQDocument doc);
     cmq::CMQObject ObjectAt(MQDocument doc, int index);
 
-    // Options record.
-    bool face = false;
-    bool allObjects = false;
-    bool local = false;
-    bool suppl = false;
-    float range = 0.001f;
-    float angle1 = 0.0f;
-    float angle2 = 90.0f;
-    int32_t selectIndex = 0;
-    int32_t PosX = -1;
-    int32_t PosY = -1;
-    int32_t commandNumber = 0;
+    vexolin::Options options;
 
     MQDocument document = nullptr;
     cmq::CMQObject objectUnderWork;
 
-    CommandChooser commandChooser = nullptr;
-
 private:
+    CommandChooser commandChooser_ = nullptr;
+
     // Runs commandNumber on objectUnderWork, as the single-object path does.
     void RunOnObjectUnderWork();
     // Commands 1 to 15 on objectUnderWork, for one object of either path.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build and the tests need, when missing.
 # Run as root (or with sudo available). Usage: scripts/install-deps.sh [group...]
-#   groups: build (default), windows, linux32, release, fuzz
+#   groups: build (default), windows, linux32, release, fuzz, clang
 set -euo pipefail
 
 groups=("$@")
@@ -19,6 +19,7 @@ for g in "${groups[@]}"; do
     release) packages+=(cmake ninja-build g++-mingw-w64-i686 g++-mingw-w64-x86-64
                         binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 zip) ;;
     fuzz) packages+=(clang libfuzzer-14-dev) ;;
+    clang) packages+=(clang clang-tidy clang-format) ;;
     *) echo "install-deps: unknown group '$g'" >&2; exit 2 ;;
   esac
 done

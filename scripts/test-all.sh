@@ -7,6 +7,8 @@
 # Legs:
 #   default  optimised build, all tests
 #   asan     AddressSanitizer and UndefinedBehaviorSanitizer build, all tests
+#   clang    optimised build with Debian's clang, all native tests
+#   tidy     clang-tidy over the plug-in's rooms (.clang-tidy): zero findings
 #   mingw32  the shipped 32-bit Windows DLL: export/import tables, SSE2-only
 #            float code (32-bit Windows programs cannot run on this kernel)
 #   release  scripts/release.sh twice (here and in a copy of the tree in
@@ -17,7 +19,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-all_legs=(default asan mingw32 release mingw64 linux32)
+all_legs=(default asan clang tidy mingw32 release mingw64 linux32)
 legs=("$@")
 [ ${#legs[@]} -eq 0 ] && legs=("${all_legs[@]}")
 
@@ -27,6 +29,7 @@ need_groups=(build)
 for leg in "${legs[@]}"; do
   case "$leg" in
     default | asan) ;;
+    clang | tidy) need_groups+=(clang) ;;
     mingw32 | mingw64) need_groups+=(windows) ;;
     release) need_groups+=(release) ;;
     linux32) need_groups+=(linux32) ;;
@@ -46,6 +49,8 @@ require() {
 }
 for leg in "${legs[@]}"; do
   case "$leg" in
+    clang) require "$leg" clang++ ;;
+    tidy) require "$leg" clang++ clang-tidy ;;
     mingw32) require "$leg" i686-w64-mingw32-g++ i686-w64-mingw32-objdump ;;
     release) require "$leg" i686-w64-mingw32-g++ x86_64-w64-mingw32-g++ i686-w64-mingw32-objdump x86_64-w64-mingw32-objdump zip ;;
     mingw64) require "$leg" x86_64-w64-mingw32-g++ x86_64-w64-mingw32-objdump /usr/lib/wine/wine64 ;;
@@ -62,6 +67,12 @@ for leg in "${legs[@]}"; do
   start=$SECONDS
   if [ "$leg" = release ]; then
     tests/windows/release_test.sh build/release-test
+    summary+=("$leg: passed in $((SECONDS - start)) s")
+    continue
+  fi
+  if [ "$leg" = tidy ]; then
+    cmake --preset clang >/dev/null
+    scripts/clang-tidy.sh
     summary+=("$leg: passed in $((SECONDS - start)) s")
     continue
   fi

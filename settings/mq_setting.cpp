@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "host/host_api.h"
-#include "plugin/plugin_base.h"
 #include "settings/text.h"
 
 namespace {
@@ -51,15 +50,9 @@ bool ReadElementText(MQXmlElement element, std::u16string &text) {
     return true;
 }
 
-} // namespace mqsetting
-
-MQSetting *MQBasePlugin::OpenSetting() {
+MQSetting *OpenPluginSetting(MQDWORD product, MQDWORD plugin) {
     // Without MQInit there are no host functions to ask.
     if (!hostapi::IsBound()) return nullptr;
-
-    MQDWORD product = 0;
-    MQDWORD plugin = 0;
-    GetPlugInID(&product, &plugin);
 
     void *values[] = {const_cast<char *>("root"), nullptr, const_cast<char *>("pluginsettings"), nullptr,
                       nullptr, nullptr};
@@ -67,12 +60,10 @@ MQSetting *MQBasePlugin::OpenSetting() {
     hostapi::MQ_SendMessage(MQ_MESSAGE_PLUGIN_SETTINGS, &request);
     auto settings = static_cast<MQXmlElement>(values[3]);
     if (settings == nullptr) return nullptr;
-
-    product = 0;
-    plugin = 0;
-    GetPlugInID(&product, &plugin);
-    return new MQSetting(settings, mqsetting::SectionName(product, plugin).c_str());
+    return new MQSetting(settings, SectionName(product, plugin).c_str());
 }
+
+} // namespace mqsetting
 
 MQSetting::MQSetting(MQXmlElement settingsElement, const char *sectionName)
     : settings_(settingsElement), sectionName_(sectionName != nullptr ? sectionName : "") {

@@ -62,6 +62,11 @@ namespace mqsetting {
 // upper-case hexadecimal digits, "-", the plug-in ID likewise.
 std::string SectionName(MQDWORD product, MQDWORD plugin);
 
+// The section of the plug-in with this ID pair, under the host's settings
+// element; null when the host has no functions bound or no settings element.
+// The caller deletes it after use.
+MQSetting *OpenPluginSetting(MQDWORD product, MQDWORD plugin);
+
 // The element's text converted to UTF-16. False, with `text` empty, when the
 // host returns no text.
 bool ReadElementText(MQXmlElement element, std::u16string &text);

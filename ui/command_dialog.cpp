@@ -1,22 +1,47 @@
 #include "ui/command_dialog.h"
 
+#include <array>
 #include <clocale>
+#include <cstddef>
+#include <string>
+#include <utility>
 
-#include "plugin/vexolin.h"
+using vexolin::Command;
 
 template <int N> int VexolinDialog::OnCommand(MQWidgetBase *, void *) {
     command = N;
     return 0;
 }
 
-template <int N> MQButton *VexolinDialog::CommandButton(MQWidgetBase *parent, const char16_t *label) {
-    MQButton *button = CreateButton(parent, label);
-    button->AddExecuteEvent(this, &VexolinDialog::OnCommand<N>);
+namespace {
+
+using CommandHandler = int (VexolinDialog::*)(MQWidgetBase *, void *);
+
+// The labels are ASCII (the table checks it), so each byte widens to one
+// UTF-16 code unit.
+std::u16string Widen(std::string_view ascii) { return {ascii.begin(), ascii.end()}; }
+
+} // namespace
+
+MQButton *VexolinDialog::CommandButton(MQWidgetBase *parent, Command which) {
+    // One handler per command number, kHandlers[n - 1] storing n.
+    static constexpr auto kHandlers = []<std::size_t... I>(std::index_sequence<I...>) {
+        return std::array<CommandHandler, sizeof...(I)>{&VexolinDialog::OnCommand<static_cast<int>(I) + 1>...};
+    }(std::make_index_sequence<vexolin::kCommands.size()>());
+
+    const vexolin::CommandInfo &info = vexolin::InfoOf(which);
+    MQButton *button = CreateButton(parent, Widen(info.label));
+    button->AddExecuteEvent(this, kHandlers[static_cast<std::size_t>(info.number - 1)]);
     button->SetModalResult(1);
     return button;
 }
 
-VexolinDialog::VexolinDialog(MQWindowBase &parent, Vexolin &opts) : MQDialog(parent), options(&opts) {
+void VexolinDialog::CommandButtons(MQWidgetBase *parent, std::string_view group) {
+    for (const vexolin::CommandInfo &info : vexolin::kCommands)
+        if (group == info.group) CommandButton(parent, info.command);
+}
+
+VexolinDialog::VexolinDialog(MQWindowBase &parent, vexolin::Options &opts) : MQDialog(parent), options(&opts) {
     // Character classification follows the user's locale, as in the host's
     // own dialogs. Number texts of the settings never depend on it.
     std::setlocale(LC_CTYPE, "");
@@ -36,9 +61,9 @@ VexolinDialog::VexolinDialog(MQWindowBase &parent, Vexolin &opts) : MQDialog(par
 namespace {
 
 // Group boxes are made with empty text, then named.
-MQGroupBox *NamedGroup(MQWindowBase &window, MQWidgetBase *parent, const char16_t *name) {
+MQGroupBox *NamedGroup(MQWindowBase &window, MQWidgetBase *parent, std::string_view name) {
     MQGroupBox *group = window.CreateGroupBox(parent, u"");
-    group->SetText(name);
+    group->SetText(Widen(name));
     return group;
 }
 
@@ -46,20 +71,12 @@ MQGroupBox *NamedGroup(MQWindowBase &window, MQWidgetBase *parent, const char16_
 
 void VexolinDialog::BuildColumn1(MQWidgetBase *column) {
     // Vertices by axis, three buttons a row, then the tolerance and switches.
-    MQGroupBox *axisGroup = NamedGroup(*this, column, u"select vertex by axis");
+    MQGroupBox *axisGroup = NamedGroup(*this, column, vexolin::kAxisGroup);
     MQFrame *axisBody = CreateVertFrame(axisGroup);
     MQFrame *axisButtons = CreateHorzFrame(axisBody);
     axisButtons->SetMultiColumn(true);
     axisButtons->SetMatrixColumn(3);
-    CommandButton<1>(axisButtons, u"X<0(&Z)");
-    CommandButton<2>(axisButtons, u"X=0(&X)");
-    CommandButton<3>(axisButtons, u"X>0(&C)");
-    CommandButton<4>(axisButtons, u"Y<0");
-    CommandButton<5>(axisButtons, u"Y=0");
-    CommandButton<6>(axisButtons, u"Y>0");
-    CommandButton<7>(axisButtons, u"Z<0");
-    CommandButton<8>(axisButtons, u"Z=0");
-    CommandButton<9>(axisButtons, u"Z>0");
+    CommandButtons(axisButtons, vexolin::kAxisGroup);
 
     MQFrame *rangeRow = CreateHorzFrame(axisBody);
     CreateLabel(rangeRow, u"Range");
@@ -69,27 +86,24 @@ void VexolinDialog::BuildColumn1(MQWidgetBase *column) {
     rangeSpin->SetMax(1000.0);
     rangeSpin->SetPosition(static_cast<double>(options->range));
     rangeSpin->SetIncrement(0.01);
-    faceCheck = CreateCheckBox(rangeRow, u"(&F)ace");
+    faceCheck = CreateCheckBox(rangeRow, Widen(vexolin::kFaceSwitch.label));
     faceCheck->SetChecked(options->face);
     localCheck = CreateCheckBox(rangeRow, u"(&L)ocal");
     localCheck->SetChecked(options->local);
 
     // Polygons by point count.
-    MQGroupBox *polygonGroup = NamedGroup(*this, column, u"select polygon");
+    MQGroupBox *polygonGroup = NamedGroup(*this, column, vexolin::kPolygonGroup);
     MQFrame *polygonBody = CreateVertFrame(polygonGroup);
     MQFrame *polygonButtons = CreateHorzFrame(polygonBody);
-    CommandButton<10>(polygonButtons, u"5(&5)");
-    CommandButton<11>(polygonButtons, u"4(&4)");
-    CommandButton<12>(polygonButtons, u"3(&3)");
-    CommandButton<13>(polygonButtons, u"2(&2)");
+    CommandButtons(polygonButtons, vexolin::kPolygonGroup);
 
     // Border and ridge lines, and the angle window.
-    MQGroupBox *edgeGroup = NamedGroup(*this, column, u"select Edge/Ridge");
+    MQGroupBox *edgeGroup = NamedGroup(*this, column, vexolin::kEdgeRidgeGroup);
     MQFrame *edgeButtons = CreateHorzFrame(edgeGroup);
     edgeButtons->SetMultiColumn(true);
     edgeButtons->SetMatrixColumn(2);
-    CommandButton<14>(edgeButtons, u"Edge(&E)");
-    CommandButton<15>(edgeButtons, u"Ridge(&R)");
+    CommandButton(edgeButtons, Command::Edge);
+    CommandButton(edgeButtons, Command::Ridge);
 
     MQFrame *angleRow = CreateHorzFrame(edgeGroup);
     CreateLabel(angleRow, u"Angle");
@@ -113,33 +127,24 @@ void VexolinDialog::BuildColumn1(MQWidgetBase *column) {
 
     // One vertex or face by its index. Neither a minimum nor a position is
     // set: the value is whatever the user leaves in the box.
-    MQGroupBox *indexGroup = NamedGroup(*this, column, u"select by index");
+    MQGroupBox *indexGroup = NamedGroup(*this, column, vexolin::kIndexGroup);
     MQFrame *indexRow = CreateHorzFrame(indexGroup);
     indexSpin = CreateSpinBox(indexRow);
     indexSpin->SetMax(9999999);
-    CommandButton<29>(indexRow, u"Vertex");
-    CommandButton<30>(indexRow, u"Face");
+    CommandButtons(indexRow, vexolin::kIndexGroup);
 
-    allObjectsCheck = CreateCheckBox(column, u"All objects(&A)");
+    allObjectsCheck = CreateCheckBox(column, Widen(vexolin::kAllObjectsSwitch.label));
     allObjectsCheck->SetChecked(options->allObjects);
 }
 
 void VexolinDialog::BuildColumn2(MQWidgetBase *column) {
-    MQGroupBox *neighborGroup = NamedGroup(*this, column, u"select neighbor");
+    MQGroupBox *neighborGroup = NamedGroup(*this, column, vexolin::kNeighborGroup);
     MQFrame *neighborButtons = CreateVertFrame(neighborGroup);
-    CommandButton<16>(neighborButtons, u"Vertex -> Face(&W)");
-    CommandButton<17>(neighborButtons, u"Vertex => Face(&S)");
-    CommandButton<18>(neighborButtons, u"Line => Vertex(&D)");
-    CommandButton<19>(neighborButtons, u"Face => Vertex(&G)");
-    CommandButton<20>(neighborButtons, u"Vertex -> Line(&T)");
-    CommandButton<21>(neighborButtons, u"Vertex => Line(&Y)");
-    CommandButton<22>(neighborButtons, u"Face => Line(&H)");
-    CommandButton<23>(neighborButtons, u"2Line -> Face(&B)");
+    CommandButtons(neighborButtons, vexolin::kNeighborGroup);
 
-    MQGroupBox *duplicateGroup = NamedGroup(*this, column, u"select duplicated");
+    MQGroupBox *duplicateGroup = NamedGroup(*this, column, vexolin::kDuplicateGroup);
     MQFrame *duplicateButtons = CreateVertFrame(duplicateGroup);
-    CommandButton<24>(duplicateButtons, u"Face => Dup Vertex(&Q)");
-    CommandButton<25>(duplicateButtons, u"Line => Dup Vertex(&1)");
+    CommandButtons(duplicateButtons, vexolin::kDuplicateGroup);
 }
 
 void VexolinDialog::BuildColumn3(MQWidgetBase *column) {
@@ -149,47 +154,46 @@ void VexolinDialog::BuildColumn3(MQWidgetBase *column) {
     cancel->SetCancelButton();
     cancel->SetModalResult(2);
 
-    MQGroupBox *clearGroup = NamedGroup(*this, column, u"Clear");
-    CommandButton<26>(clearGroup, u"Vertex");
-    CommandButton<27>(clearGroup, u"Face");
-    CommandButton<28>(clearGroup, u"Line");
+    MQGroupBox *clearGroup = NamedGroup(*this, column, vexolin::kClearGroup);
+    CommandButtons(clearGroup, vexolin::kClearGroup);
 }
 
-bool Vexolin::RunCommandDialog() {
-    if (commandChooser != nullptr) return commandChooser(*this);
+namespace ui {
 
-    LoadSettings();
+bool RunCommandDialog(vexolin::Options &options, const std::function<void()> &whenChosen) {
     MQWindow mainWindow;
     bool chosen = false;
     {
-        VexolinDialog dialog(mainWindow, *this);
-        dialog.faceCheck->SetChecked(face);
-        dialog.localCheck->SetChecked(local);
-        dialog.supplCheck->SetChecked(suppl);
-        dialog.allObjectsCheck->SetChecked(allObjects);
-        dialog.rangeSpin->SetPosition(static_cast<double>(range));
-        dialog.angle1Spin->SetPosition(static_cast<double>(angle1));
-        dialog.angle2Spin->SetPosition(static_cast<double>(angle2));
-        if (PosX >= 0 && PosY >= 0) {
-            dialog.SetPosX(PosX);
-            dialog.SetPosY(PosY);
+        VexolinDialog dialog(mainWindow, options);
+        dialog.faceCheck->SetChecked(options.face);
+        dialog.localCheck->SetChecked(options.local);
+        dialog.supplCheck->SetChecked(options.suppl);
+        dialog.allObjectsCheck->SetChecked(options.allObjects);
+        dialog.rangeSpin->SetPosition(static_cast<double>(options.range));
+        dialog.angle1Spin->SetPosition(static_cast<double>(options.angle1));
+        dialog.angle2Spin->SetPosition(static_cast<double>(options.angle2));
+        if (options.PosX >= 0 && options.PosY >= 0) {
+            dialog.SetPosX(options.PosX);
+            dialog.SetPosY(options.PosY);
         }
 
         if (dialog.RunModal() == 1) {
-            commandNumber = dialog.command;
-            face = dialog.faceCheck->GetChecked();
-            local = dialog.localCheck->GetChecked();
-            suppl = dialog.supplCheck->GetChecked();
-            allObjects = dialog.allObjectsCheck->GetChecked();
-            range = static_cast<float>(dialog.rangeSpin->GetPosition());
-            angle1 = static_cast<float>(dialog.angle1Spin->GetPosition());
-            angle2 = static_cast<float>(dialog.angle2Spin->GetPosition());
-            PosX = dialog.GetPosX();
-            PosY = dialog.GetPosY();
-            selectIndex = dialog.indexSpin->GetPosition();
-            SaveSettings();
+            options.commandNumber = dialog.command;
+            options.face = dialog.faceCheck->GetChecked();
+            options.local = dialog.localCheck->GetChecked();
+            options.suppl = dialog.supplCheck->GetChecked();
+            options.allObjects = dialog.allObjectsCheck->GetChecked();
+            options.range = static_cast<float>(dialog.rangeSpin->GetPosition());
+            options.angle1 = static_cast<float>(dialog.angle1Spin->GetPosition());
+            options.angle2 = static_cast<float>(dialog.angle2Spin->GetPosition());
+            options.PosX = dialog.GetPosX();
+            options.PosY = dialog.GetPosY();
+            options.selectIndex = dialog.indexSpin->GetPosition();
+            if (whenChosen) whenChosen();
             chosen = true;
         }
     } // the dialog goes first, then the main-window wrapper
     return chosen;
 }
+
+} // namespace ui

@@ -30,22 +30,14 @@ void VexolinDialog::ChooseAndClose(int32_t n) {
 
 int VexolinDialog::OnDialogKeyDown(MQWidgetBase *, void *, KeyState &state) {
     if (!state.alt) return 0;
-    struct Shortcut {
-        int32_t key;
-        int32_t command;
-    };
-    static constexpr Shortcut kCommands[] = {
-        {'Z', 1},  {'X', 2},  {'C', 3},  {'5', 10}, {'4', 11}, {'3', 12}, {'2', 13},
-        {'E', 14}, {'R', 15}, {'W', 16}, {'S', 17}, {'D', 18}, {'G', 19}, {'T', 20},
-        {'Y', 21}, {'H', 22}, {'B', 23}, {'Q', 24}, {'1', 25},
-    };
-    for (const Shortcut &s : kCommands) {
-        if (state.key == s.key) {
-            ChooseAndClose(s.command);
+    // The command table's Alt keys, then the two switches'.
+    for (const vexolin::CommandInfo &info : vexolin::kCommands) {
+        if (info.altKey != 0 && state.key == info.altKey) {
+            ChooseAndClose(info.number);
             return 0;
         }
     }
-    if (state.key == 'A') allObjectsCheck->SetChecked(!allObjectsCheck->GetChecked());
-    if (state.key == 'F') faceCheck->SetChecked(!faceCheck->GetChecked());
+    if (state.key == vexolin::kAllObjectsSwitch.altKey) allObjectsCheck->SetChecked(!allObjectsCheck->GetChecked());
+    if (state.key == vexolin::kFaceSwitch.altKey) faceCheck->SetChecked(!faceCheck->GetChecked());
     return 0;
 }

@@ -3,52 +3,16 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <string_view>
 
 #include "standin/cli/obj_loader.h"
 
 namespace vexcli {
 namespace {
 
-constexpr const char *kAxis = "select vertex by axis";
-constexpr const char *kPolygon = "select polygon";
-constexpr const char *kEdge = "select Edge/Ridge";
-constexpr const char *kNeighbor = "select neighbor";
-constexpr const char *kDuplicated = "select duplicated";
-constexpr const char *kClear = "Clear";
-constexpr const char *kIndex = "select by index";
-
-constexpr std::array<DialogCommand, 30> kCommands = {{
-    {1, "X<0(&Z)", kAxis, 'Z'},
-    {2, "X=0(&X)", kAxis, 'X'},
-    {3, "X>0(&C)", kAxis, 'C'},
-    {4, "Y<0", kAxis, 0},
-    {5, "Y=0", kAxis, 0},
-    {6, "Y>0", kAxis, 0},
-    {7, "Z<0", kAxis, 0},
-    {8, "Z=0", kAxis, 0},
-    {9, "Z>0", kAxis, 0},
-    {10, "5(&5)", kPolygon, '5'},
-    {11, "4(&4)", kPolygon, '4'},
-    {12, "3(&3)", kPolygon, '3'},
-    {13, "2(&2)", kPolygon, '2'},
-    {14, "Edge(&E)", kEdge, 'E'},
-    {15, "Ridge(&R)", kEdge, 'R'},
-    {16, "Vertex -> Face(&W)", kNeighbor, 'W'},
-    {17, "Vertex => Face(&S)", kNeighbor, 'S'},
-    {18, "Line => Vertex(&D)", kNeighbor, 'D'},
-    {19, "Face => Vertex(&G)", kNeighbor, 'G'},
-    {20, "Vertex -> Line(&T)", kNeighbor, 'T'},
-    {21, "Vertex => Line(&Y)", kNeighbor, 'Y'},
-    {22, "Face => Line(&H)", kNeighbor, 'H'},
-    {23, "2Line -> Face(&B)", kNeighbor, 'B'},
-    {24, "Face => Dup Vertex(&Q)", kDuplicated, 'Q'},
-    {25, "Line => Dup Vertex(&1)", kDuplicated, '1'},
-    {26, "Vertex", kClear, 0},
-    {27, "Face", kClear, 0},
-    {28, "Line", kClear, 0},
-    {29, "Vertex", kIndex, 0},
-    {30, "Face", kIndex, 0},
-}};
+using vexolin::kClearGroup;
+using vexolin::kCommands;
+using vexolin::kIndexGroup;
 
 std::string ValidLabels() {
     std::string out;
@@ -58,6 +22,19 @@ std::string ValidLabels() {
         out += out.empty() ? "" : ", ";
         out += "\"" + std::string(c.label) + "\"";
         if (same > 1) out += " (group \"" + std::string(c.group) + "\")";
+    }
+    return out;
+}
+
+// Each group once, in table order.
+std::string GroupNames() {
+    std::string out;
+    const char *last = nullptr;
+    for (const auto &c : kCommands) {
+        if (last != nullptr && std::string_view(last) == c.group) continue;
+        last = c.group;
+        out += out.empty() ? "" : ", ";
+        out += "\"" + std::string(c.group) + "\"";
     }
     return out;
 }
@@ -84,12 +61,10 @@ const DialogCommand &FindCommand(const std::string &label, const std::string &gr
         ++matches;
     }
     if (!groupKnown)
-        throw InputError("unknown group \"" + group +
-                         "\"; the groups are \"select vertex by axis\", \"select polygon\", \"select Edge/Ridge\", "
-                         "\"select by index\", \"select neighbor\", \"select duplicated\", \"Clear\"");
+        throw InputError("unknown group \"" + group + "\"; the groups are " + GroupNames());
     if (matches > 1)
-        throw InputError("button \"" + label + "\" is in more than one group; add --group (\"" + kClear + "\" or \"" +
-                         kIndex + "\")");
+        throw InputError("button \"" + label + "\" is in more than one group; add --group (\"" + kClearGroup +
+                         "\" or \"" + kIndexGroup + "\")");
     if (found == nullptr)
         throw InputError("unknown button \"" + label + "\"" + (group.empty() ? "" : " in group \"" + group + "\"") +
                          "; the buttons are " + ValidLabels());
@@ -99,16 +74,16 @@ const DialogCommand &FindCommand(const std::string &label, const std::string &gr
 AltKey FindAltKey(const std::string &key) {
     if (key.size() == 1 && std::isalnum(static_cast<unsigned char>(key[0]))) {
         const char k = static_cast<char>(std::toupper(static_cast<unsigned char>(key[0])));
-        if (k == 'A') return {k, nullptr, "All objects(&A)"};
-        if (k == 'F') return {k, nullptr, "(&F)ace"};
-        for (const auto &c : kCommands)
-            if (c.altKey == k) return {k, &c, nullptr};
+        if (k == vexolin::kAllObjectsSwitch.altKey) return {k, nullptr, vexolin::kAllObjectsSwitch.label};
+        if (k == vexolin::kFaceSwitch.altKey) return {k, nullptr, vexolin::kFaceSwitch.label};
+        if (const DialogCommand *c = vexolin::FindAltKey(k)) return {k, c, nullptr};
     }
     std::string keys;
     for (const auto &c : kCommands)
         if (c.altKey) keys += std::string(keys.empty() ? "" : " ") + c.altKey;
     throw InputError("Alt+" + key + " does nothing in the dialog; the Alt keys are " + keys +
-                     " (commands) and A F (switches)");
+                     " (commands) and " + vexolin::kAllObjectsSwitch.altKey + " " +
+                     vexolin::kFaceSwitch.altKey + " (switches)");
 }
 
 void CheckOptions(const DialogOptions &options, bool supplement) {

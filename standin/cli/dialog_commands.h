@@ -1,7 +1,8 @@
 // What a user can choose in the plug-in's command dialog: its thirty
-// command buttons (label, group, command number, Alt key) and its options,
-// for checking a request before the run and naming the command afterwards.
-// The run itself finds the buttons in the dialog's widget tree by label.
+// command buttons (the plug-in's command table: label, group, command
+// number, Alt key) and its options, for checking a request before the run
+// and naming the command afterwards. The run itself finds the buttons in the
+// dialog's widget tree by label.
 #pragma once
 
 #include <optional>
@@ -9,14 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "commands/command_table.h"
+
 namespace vexcli {
 
-struct DialogCommand {
-    int number;
-    const char *label;
-    const char *group;
-    char altKey;  // 0: no Alt shortcut
-};
+using DialogCommand = vexolin::CommandInfo;
 
 std::span<const DialogCommand> DialogCommands();
 

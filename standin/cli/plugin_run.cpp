@@ -35,7 +35,7 @@ bool StoredBool(const pugi::xml_node &section, const char *key, bool fallback) {
 double StoredFloat(const pugi::xml_node &section, const char *key, double fallback) {
     const std::string text = section.child(key).text().as_string();
     if (text.empty()) return fallback;
-    return static_cast<float>(std::strtod(text.c_str(), nullptr));
+    return static_cast<double>(static_cast<float>(std::strtod(text.c_str(), nullptr)));
 }
 
 std::string OnOff(bool b) { return b ? "on" : "off"; }

@@ -335,7 +335,7 @@ const char *ViewName(View view) {
 }
 
 std::array<double, 3> Projector::Rotate(MQPoint p) const {
-    const double x = p.x, y = p.y, z = p.z;
+    const double x = static_cast<double>(p.x), y = static_cast<double>(p.y), z = static_cast<double>(p.z);
     switch (view_) {
     case View::Front: return {x, y, -z};          // looking along -z
     case View::Side: return {-z, y, -x};          // from +x, looking along -x

@@ -50,11 +50,10 @@ Selection Expected(int command) {
     EXPECT_TRUE(bound);
     standin::Document doc;
     BuildRichDocument(doc);
-    Vexolin plugin;
-    plugin.suppl = true;
-    plugin.selectIndex = kIndex;
-    plugin.commandNumber = command;
-    plugin.commandChooser = [](Vexolin &) { return true; };
+    Vexolin plugin([](vexolin::Options &) { return true; });
+    plugin.options.suppl = true;
+    plugin.options.selectIndex = kIndex;
+    plugin.options.commandNumber = command;
     EXPECT_EQ(plugin.Execute(0, doc.Handle()), 1);
     return SelectionOf(doc);
 }

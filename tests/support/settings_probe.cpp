@@ -26,13 +26,13 @@ uint32_t Bits(float value) {
     return bits;
 }
 
-void Print(const Vexolin &p) {
+void Print(const vexolin::Options &p) {
     std::printf("face=%d local=%d suppl=%d range=%08X angle1=%08X angle2=%08X PosX=%d PosY=%d\n", p.face ? 1 : 0,
                 p.local ? 1 : 0, p.suppl ? 1 : 0, static_cast<unsigned>(Bits(p.range)),
                 static_cast<unsigned>(Bits(p.angle1)), static_cast<unsigned>(Bits(p.angle2)), p.PosX, p.PosY);
 }
 
-bool Assign(Vexolin &p, const std::string &assignment) {
+bool Assign(vexolin::Options &p, const std::string &assignment) {
     const size_t eq = assignment.find('=');
     if (eq == std::string::npos) return false;
     const std::string key = assignment.substr(0, eq);
@@ -71,11 +71,11 @@ int main(int argc, char **argv) {
 
     Vexolin plugin;
     plugin.LoadSettings();
-    Print(plugin);
+    Print(plugin.options);
 
     if (argc > 2) {
         for (int i = 2; i < argc; ++i) {
-            if (!Assign(plugin, argv[i])) {
+            if (!Assign(plugin.options, argv[i])) {
                 std::fprintf(stderr, "settings_probe: bad assignment \"%s\"\n", argv[i]);
                 return 2;
             }

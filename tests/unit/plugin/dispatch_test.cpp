@@ -18,7 +18,7 @@ struct Choice {
     static inline bool allObjects = false;
     static inline bool accept = true;
     static inline int runs = 0;
-    static bool Choose(Vexolin &v) {
+    static bool Choose(vexolin::Options &v) {
         ++runs;
         if (!accept) return false;
         v.commandNumber = command;
@@ -35,7 +35,6 @@ protected:
         Choice::allObjects = false;
         Choice::accept = true;
         Choice::runs = 0;
-        plugin.commandChooser = &Choice::Choose;
     }
 
     // An object of one triangle and one quad.
@@ -51,7 +50,7 @@ protected:
         return plugin.Execute(index, doc.Handle());
     }
 
-    Vexolin plugin;
+    Vexolin plugin{&Choice::Choose};
 };
 
 TEST_F(Dispatch, IndexOtherThanZeroDoesNothing) {
@@ -63,10 +62,10 @@ TEST_F(Dispatch, IndexOtherThanZeroDoesNothing) {
 
 TEST_F(Dispatch, CancelledDialogChangesNothing) {
     AddTriangleAndQuad("a");
-    plugin.commandNumber = 12;
+    plugin.options.commandNumber = 12;
     Choice::accept = false;
     EXPECT_EQ(plugin.Execute(0, doc.Handle()), 0);
-    EXPECT_EQ(plugin.commandNumber, 12);
+    EXPECT_EQ(plugin.options.commandNumber, 12);
     EXPECT_TRUE(Obj(0).SelectedFaces().empty());
 }
 
@@ -131,7 +130,7 @@ TEST_F(Dispatch, IndexCommandsWithAllObjectsRunOnceOnTheCurrentObject) {
     AddTriangleAndQuad("a");
     AddTriangleAndQuad("b");
     doc.currentObject = 1;
-    plugin.selectIndex = 2;
+    plugin.options.selectIndex = 2;
     EXPECT_EQ(Run(29, true), 1);
     EXPECT_TRUE(Obj(0).SelectedVertices().empty());
     EXPECT_EQ(Obj(1).SelectedVertices(), (std::vector<int32_t>{2}));
@@ -146,7 +145,8 @@ TEST_F(Dispatch, UnknownCommandNumberSelectsNothingButCounts) {
 }
 
 TEST(PluginObject, DefaultsOfTheOptionsRecord) {
-    Vexolin v;
+    const Vexolin plugin;
+    const vexolin::Options &v = plugin.options;
     EXPECT_FALSE(v.face);
     EXPECT_FALSE(v.allObjects);
     EXPECT_FALSE(v.local);
@@ -158,8 +158,8 @@ TEST(PluginObject, DefaultsOfTheOptionsRecord) {
     EXPECT_EQ(v.PosX, -1);
     EXPECT_EQ(v.PosY, -1);
     EXPECT_EQ(v.commandNumber, 0);
-    EXPECT_EQ(v.document, nullptr);
-    EXPECT_EQ(v.objectUnderWork.object, nullptr);
+    EXPECT_EQ(plugin.document, nullptr);
+    EXPECT_EQ(plugin.objectUnderWork.object, nullptr);
 }
 
 } // namespace

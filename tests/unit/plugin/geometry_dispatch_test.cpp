@@ -32,7 +32,7 @@ struct Options {
 
 struct Chooser {
     static inline Options options;
-    static bool Choose(Vexolin &v) {
+    static bool Choose(vexolin::Options &v) {
         v.commandNumber = options.command;
         v.allObjects = options.allObjects;
         v.face = options.face;
@@ -58,7 +58,6 @@ protected:
     void SetUp() override {
         HostTest::SetUp();
         Chooser::options = {};
-        plugin.commandChooser = &Chooser::Choose;
     }
 
     int Run(const Options &options) {
@@ -80,7 +79,7 @@ protected:
         return i;
     }
 
-    Vexolin plugin;
+    Vexolin plugin{&Chooser::Choose};
 };
 
 Lines AllLinesOfCube() {

@@ -19,7 +19,7 @@ using Ints = std::vector<int32_t>;
 struct Choice {
     static inline int command = 0;
     static inline bool allObjects = false;
-    static bool Choose(Vexolin &v) {
+    static bool Choose(vexolin::Options &v) {
         v.commandNumber = command;
         v.allObjects = allObjects;
         return true;
@@ -62,14 +62,13 @@ class NeighborDispatch : public testsupport::HostTest {
 protected:
     void SetUp() override {
         HostTest::SetUp();
-        plugin.commandChooser = &Choice::Choose;
     }
     int Run(standin::Document &d, int command, bool all) {
         Choice::command = command;
         Choice::allObjects = all;
         return plugin.Execute(0, d.Handle());
     }
-    Vexolin plugin;
+    Vexolin plugin{&Choice::Choose};
 };
 
 TEST_F(NeighborDispatch, EachCommandRunsItsOwnOperationOnTheCurrentObjectOnly) {

@@ -29,7 +29,7 @@ public:
     int GetPlugInType() override { return 5; }
 };
 
-void SetAllOptionsAway(Vexolin &p) {
+void SetAllOptionsAway(vexolin::Options &p) {
     p.face = true;
     p.local = true;
     p.suppl = false;
@@ -40,7 +40,7 @@ void SetAllOptionsAway(Vexolin &p) {
     p.PosY = 200;
 }
 
-void ExpectDefaults(const Vexolin &p) {
+void ExpectDefaults(const vexolin::Options &p) {
     EXPECT_FALSE(p.face);
     EXPECT_FALSE(p.local);
     EXPECT_EQ(p.range, 0.001f);
@@ -52,9 +52,9 @@ void ExpectDefaults(const Vexolin &p) {
 }
 
 TEST_F(SettingsTest, FirstRunYieldsDefaultsAndAnEmptySection) {
-    SetAllOptionsAway(plugin);
+    SetAllOptionsAway(plugin.options);
     plugin.LoadSettings();
-    ExpectDefaults(plugin);
+    ExpectDefaults(plugin.options);
 
     pugi::xml_node section = Section();
     ASSERT_TRUE(section);
@@ -82,18 +82,18 @@ TEST_F(SettingsTest, SectionNameComesFromTheIdPair) {
 TEST_F(SettingsTest, SupplZeroIsFalseAndEmptyTextIsTheDefault) {
     Put("suppl", "0");
     plugin.LoadSettings();
-    EXPECT_FALSE(plugin.suppl);
+    EXPECT_FALSE(plugin.options.suppl);
 
     Put("suppl", "");
     plugin.LoadSettings();
-    EXPECT_TRUE(plugin.suppl);
+    EXPECT_TRUE(plugin.options.suppl);
 
     // An element without any text child also reads as the default.
     Section().remove_child("suppl");
     Section().append_child("suppl");
-    plugin.suppl = false;
+    plugin.options.suppl = false;
     plugin.LoadSettings();
-    EXPECT_TRUE(plugin.suppl);
+    EXPECT_TRUE(plugin.options.suppl);
 }
 
 TEST_F(SettingsTest, BoolTextsReadTheirLeadingInteger) {
@@ -107,7 +107,7 @@ TEST_F(SettingsTest, BoolTextsReadTheirLeadingInteger) {
     for (const Case &c : cases) {
         Put("suppl", c.text);
         plugin.LoadSettings();
-        EXPECT_EQ(plugin.suppl, c.expected) << '"' << c.text << '"';
+        EXPECT_EQ(plugin.options.suppl, c.expected) << '"' << c.text << '"';
     }
 }
 
@@ -118,11 +118,11 @@ TEST_F(SettingsTest, FloatAndIntTextsFollowTheParsingRules) {
     Put("PosX", " -12px");
     Put("PosY", "99999999999");
     plugin.LoadSettings();
-    EXPECT_EQ(plugin.range, 0.001f);
-    EXPECT_EQ(plugin.angle1, 0.001f);
-    EXPECT_EQ(plugin.angle2, 0.0f) << "a present text that is no number reads 0, not the default";
-    EXPECT_EQ(plugin.PosX, -12);
-    EXPECT_EQ(plugin.PosY, INT32_MAX);
+    EXPECT_EQ(plugin.options.range, 0.001f);
+    EXPECT_EQ(plugin.options.angle1, 0.001f);
+    EXPECT_EQ(plugin.options.angle2, 0.0f) << "a present text that is no number reads 0, not the default";
+    EXPECT_EQ(plugin.options.PosX, -12);
+    EXPECT_EQ(plugin.options.PosY, INT32_MAX);
 }
 
 TEST_F(SettingsTest, MalformedUtf8InStoredTextsIsReadSafely) {
@@ -132,22 +132,22 @@ TEST_F(SettingsTest, MalformedUtf8InStoredTextsIsReadSafely) {
     Put("PosY", "\xE2\x82""5");
     Put("range", "2.5\xF0\x9F\x98");
     plugin.LoadSettings();
-    EXPECT_FALSE(plugin.suppl);
-    EXPECT_TRUE(plugin.face);
-    EXPECT_EQ(plugin.PosX, 12);
-    EXPECT_EQ(plugin.PosY, 0);
-    EXPECT_EQ(plugin.range, 2.5f);
+    EXPECT_FALSE(plugin.options.suppl);
+    EXPECT_TRUE(plugin.options.face);
+    EXPECT_EQ(plugin.options.PosX, 12);
+    EXPECT_EQ(plugin.options.PosY, 0);
+    EXPECT_EQ(plugin.options.range, 2.5f);
 }
 
 TEST_F(SettingsTest, SaveWritesEncodedTextsInSaveOrder) {
-    plugin.face = true;
-    plugin.local = false;
-    plugin.suppl = true;
-    plugin.range = 0.5f;
-    plugin.angle1 = 0.0f;
-    plugin.angle2 = 90.0f;
-    plugin.PosX = -1;
-    plugin.PosY = 1234;
+    plugin.options.face = true;
+    plugin.options.local = false;
+    plugin.options.suppl = true;
+    plugin.options.range = 0.5f;
+    plugin.options.angle1 = 0.0f;
+    plugin.options.angle2 = 90.0f;
+    plugin.options.PosX = -1;
+    plugin.options.PosY = 1234;
     plugin.SaveSettings();
 
     EXPECT_EQ(KeyNames(), (std::vector<std::string>{"face", "local", "suppl", "range", "angle1", "angle2", "PosX",
@@ -166,7 +166,7 @@ TEST_F(SettingsTest, SavingTwiceLeavesOneElementPerKey) {
     Put("other", "kept"); // a key of no option stays where it is
     Put("range", "7");    // an existing key moves to its place in save order
     plugin.SaveSettings();
-    plugin.range = 0.25f;
+    plugin.options.range = 0.25f;
     plugin.SaveSettings();
     EXPECT_EQ(KeyNames(), (std::vector<std::string>{"other", "face", "local", "suppl", "range", "angle1", "angle2",
                                                      "PosX", "PosY"}));
@@ -179,7 +179,7 @@ TEST_F(SettingsTest, DuplicateKeyElementsAreAllReplaced) {
     // the next load finds.
     MakeSection().append_child("face").text().set("1");
     MakeSection().append_child("face").text().set("1");
-    plugin.face = false;
+    plugin.options.face = false;
     plugin.SaveSettings();
     int faces = 0;
     for (pugi::xml_node child : Section().children("face")) {
@@ -187,61 +187,61 @@ TEST_F(SettingsTest, DuplicateKeyElementsAreAllReplaced) {
         EXPECT_STREQ(child.text().get(), "0");
     }
     EXPECT_EQ(faces, 1);
-    plugin.face = true;
+    plugin.options.face = true;
     plugin.LoadSettings();
-    EXPECT_FALSE(plugin.face);
+    EXPECT_FALSE(plugin.options.face);
 }
 
 TEST_F(SettingsTest, RefusedKeyElementKeepsTheStoredValue) {
     Put("range", "2.5");
     store.refuseNewElements = true;
-    plugin.range = 9.0f;
+    plugin.options.range = 9.0f;
     plugin.SaveSettings();
     EXPECT_EQ(KeyNames(), std::vector<std::string>{"range"});
     EXPECT_EQ(TextOf("range"), "2.5");
     plugin.LoadSettings();
-    EXPECT_EQ(plugin.range, 2.5f);
+    EXPECT_EQ(plugin.options.range, 2.5f);
 }
 
 TEST_F(SettingsTest, ValuesSurviveASaveAndALoad) {
     const int32_t ints[] = {-1, 0, 1, 640, INT32_MIN, INT32_MAX};
     const float floats[] = {0.001f, 0.1f, 1.0f / 3.0f, -123.456f, 1e-30f, 3.0e38f, 179.99f};
     for (int32_t v : ints) {
-        plugin.PosX = v;
-        plugin.PosY = -v - 1;
+        plugin.options.PosX = v;
+        plugin.options.PosY = -v - 1;
         plugin.SaveSettings();
-        plugin.PosX = plugin.PosY = 7;
+        plugin.options.PosX = plugin.options.PosY = 7;
         plugin.LoadSettings();
-        EXPECT_EQ(plugin.PosX, v);
-        EXPECT_EQ(plugin.PosY, -v - 1);
+        EXPECT_EQ(plugin.options.PosX, v);
+        EXPECT_EQ(plugin.options.PosY, -v - 1);
     }
     for (float v : floats) {
-        plugin.angle1 = v;
+        plugin.options.angle1 = v;
         plugin.SaveSettings();
-        plugin.angle1 = 42.0f;
+        plugin.options.angle1 = 42.0f;
         plugin.LoadSettings();
-        EXPECT_LE(std::fabs(plugin.angle1 - v), std::fabs(v) * 1e-6f) << v;
+        EXPECT_LE(std::fabs(plugin.options.angle1 - v), std::fabs(v) * 1e-6f) << v;
     }
     for (bool b : {true, false}) {
-        plugin.face = plugin.local = plugin.suppl = b;
+        plugin.options.face = plugin.options.local = plugin.options.suppl = b;
         plugin.SaveSettings();
-        plugin.face = plugin.local = plugin.suppl = !b;
+        plugin.options.face = plugin.options.local = plugin.options.suppl = !b;
         plugin.LoadSettings();
-        EXPECT_EQ(plugin.face, b);
-        EXPECT_EQ(plugin.local, b);
-        EXPECT_EQ(plugin.suppl, b);
+        EXPECT_EQ(plugin.options.face, b);
+        EXPECT_EQ(plugin.options.local, b);
+        EXPECT_EQ(plugin.options.suppl, b);
     }
 }
 
 TEST_F(SettingsTest, WithoutASettingsElementNothingIsReadOrWritten) {
     standin::SetHostSettings(nullptr);
     EXPECT_EQ(plugin.OpenSetting(), nullptr);
-    SetAllOptionsAway(plugin);
+    SetAllOptionsAway(plugin.options);
     plugin.LoadSettings();
-    EXPECT_TRUE(plugin.face);
-    EXPECT_FALSE(plugin.suppl);
-    EXPECT_EQ(plugin.range, 5.0f);
-    EXPECT_EQ(plugin.PosY, 200);
+    EXPECT_TRUE(plugin.options.face);
+    EXPECT_FALSE(plugin.options.suppl);
+    EXPECT_EQ(plugin.options.range, 5.0f);
+    EXPECT_EQ(plugin.options.PosY, 200);
     plugin.SaveSettings();
     EXPECT_FALSE(Section()) << "the store was not the host's, so nothing reached it";
 }
@@ -255,9 +255,9 @@ TEST_F(SettingsTest, RefusedSectionLoadsDefaultsAndSavesNothing) {
         ASSERT_NE(setting, nullptr);
         EXPECT_EQ(setting->SectionElement(), nullptr);
     }
-    SetAllOptionsAway(plugin);
+    SetAllOptionsAway(plugin.options);
     plugin.LoadSettings();
-    ExpectDefaults(plugin);
+    ExpectDefaults(plugin.options);
     plugin.SaveSettings();
     EXPECT_EQ(Serialized(), before);
 }
@@ -280,14 +280,14 @@ TEST_F(SettingsTest, ADecimalCommaLocaleStillWritesAndReadsPoints) {
         std::locale::global(saved);
         GTEST_SKIP() << "no locale with a decimal comma is installed (tried de_DE and fr_FR)";
     }
-    plugin.range = 0.001f;
+    plugin.options.range = 0.001f;
     plugin.SaveSettings();
     EXPECT_EQ(TextOf("range"), "1.000000e-03");
     Put("angle2", "4.500000e+01");
-    plugin.range = 1.0f;
+    plugin.options.range = 1.0f;
     plugin.LoadSettings();
-    EXPECT_EQ(plugin.range, 0.001f);
-    EXPECT_EQ(plugin.angle2, 45.0f);
+    EXPECT_EQ(plugin.options.range, 0.001f);
+    EXPECT_EQ(plugin.options.angle2, 45.0f);
     std::locale::global(saved);
 }
 

@@ -1,0 +1,10 @@
+#include "plugin/plugin_base.h"
+
+#include "settings/mq_setting.h"
+
+MQSetting *MQBasePlugin::OpenSetting() {
+    MQDWORD product = 0;
+    MQDWORD plugin = 0;
+    GetPlugInID(&product, &plugin);
+    return mqsetting::OpenPluginSetting(product, plugin);
+}
