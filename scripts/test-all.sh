@@ -8,7 +8,9 @@
 #   default  optimised build, all tests
 #   asan     AddressSanitizer and UndefinedBehaviorSanitizer build, all tests
 #   mingw32  the shipped 32-bit Windows DLL: export/import tables, SSE2-only
-#            float code (32-bit Windows programs cannot run on this kernel)
+#            float code, and all tests with the 32-bit stand-in host, run
+#            under 32-bit Wine (through qemu-i386 on a kernel that runs no
+#            32-bit code: scripts/i386-emulation.sh)
 #   mingw64  64-bit Windows DLL, stand-in host and all tests, run under Wine
 #   linux32  32-bit x86 Linux build, all tests run under qemu-i386
 set -euo pipefail
@@ -24,7 +26,8 @@ need_groups=(build)
 for leg in "${legs[@]}"; do
   case "$leg" in
     default | asan) ;;
-    mingw32 | mingw64) need_groups+=(windows) ;;
+    mingw32) need_groups+=(windows wine32) ;;
+    mingw64) need_groups+=(windows) ;;
     linux32) need_groups+=(linux32) ;;
     *) die "unknown leg '$leg' (legs: ${all_legs[*]})" ;;
   esac
@@ -40,9 +43,13 @@ require() {
       die "leg $leg needs $tool, which is not installed (scripts/install-deps.sh could not provide it)"
   done
 }
+# The qemu-i386 that runs 32-bit Wine here (see scripts/install-deps.sh).
+qemu_i386="$(pwd)/build/_deps/qemu-i386/qemu-i386"
 for leg in "${legs[@]}"; do
   case "$leg" in
-    mingw32) require "$leg" i686-w64-mingw32-g++ i686-w64-mingw32-objdump ;;
+    mingw32)
+      require "$leg" i686-w64-mingw32-g++ i686-w64-mingw32-objdump /usr/lib/wine/wine /usr/lib/wine/wine64
+      scripts/i386-emulation.sh native || require "$leg" "$qemu_i386" ;;
     mingw64) require "$leg" x86_64-w64-mingw32-g++ x86_64-w64-mingw32-objdump /usr/lib/wine/wine64 ;;
     linux32)
       require "$leg" qemu-i386
@@ -57,7 +64,13 @@ for leg in "${legs[@]}"; do
   start=$SECONDS
   cmake --preset "$leg"
   cmake --build --preset "$leg" -j2
-  ctest --preset "$leg" -j2
+  if [ "$leg" = mingw32 ]; then
+    # qemu-i386 is registered for 32-bit programs for this leg only.
+    scripts/i386-emulation.sh run --wineprefix "$(pwd)/build/mingw32/wineprefix" "$qemu_i386" \
+      ctest --preset "$leg" -j2
+  else
+    ctest --preset "$leg" -j2
+  fi
   summary+=("$leg: passed in $((SECONDS - start)) s")
 done
 
