@@ -12,7 +12,7 @@
 # --path    a folder added to the Windows search path for DLLs (the
 #           cross compiler's C++ runtime for the test programs).
 # The program's exit code is passed on; carriage returns are removed from its
-# standard output so that line-based readers (gtest discovery) see plain lines.
+# output so that line-based readers (gtest discovery) see plain lines.
 set -euo pipefail
 
 prefix=""
@@ -95,7 +95,16 @@ server=/usr/lib/wine/wineserver64
 [ -x "$server" ] || server="$(command -v wineserver || true)"
 [ -n "$server" ] && "$server" -p30 >/dev/null 2>&1 || true
 
+# The program's output goes through files, not a pipe: Wine's helper
+# programs (started by the first program of a session) inherit its output
+# handles and live until the server exits, so whoever reads a pipe would wait
+# for them long after the program has ended.
+out="$(mktemp)"
+err="$(mktemp)"
+trap 'rm -f "$out" "$err"' EXIT
 set +e
-"$wine" "$@" | tr -d '\r'
-status=${PIPESTATUS[0]}
+"$wine" "$@" >"$out" 2>"$err"
+status=$?
+tr -d '\r' <"$out"
+tr -d '\r' <"$err" >&2
 exit "$status"
