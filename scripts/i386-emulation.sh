@@ -69,6 +69,19 @@ entry=""
 mounted_here=0
 prefix_to_stop=""
 
+child=""
+
+# Passes signal $1 on to COMMAND, waits for it, and exits with status $2.
+stop_child() {
+  if [ -n "$child" ]; then
+    kill -"$1" "$child" 2>/dev/null || true
+    # An asynchronous command ignores SIGINT; a plain TERM then stops it.
+    [ "$1" = INT ] && kill -TERM "$child" 2>/dev/null || true
+    wait "$child" 2>/dev/null || true
+  fi
+  exit "$2"
+}
+
 cleanup() {
   local status=$?
   trap - EXIT INT TERM HUP
@@ -105,9 +118,9 @@ run() {
   shift
   [ $# -gt 0 ] || die "no command to run"
   trap cleanup EXIT
-  trap 'exit 130' INT
-  trap 'exit 143' TERM
-  trap 'exit 129' HUP
+  trap 'stop_child INT 130' INT
+  trap 'stop_child TERM 143' TERM
+  trap 'stop_child HUP 129' HUP
 
   if native; then
     echo "i386-emulation: this kernel runs 32-bit x86 programs itself; no emulator" >&2
@@ -128,10 +141,15 @@ run() {
     echo "i386-emulation: 32-bit x86 programs run under $("$qemu" --version | head -1) ($binfmt/$entry)" >&2
   fi
 
+  # In the background, so that a signal reaches the traps at once (they pass
+  # it on) rather than after COMMAND has finished.
   set +e
-  "$@"
+  "$@" &
+  child=$!
+  wait "$child"
   local status=$?
   set -e
+  child=""
   return "$status"
 }
 
