@@ -10,7 +10,9 @@
 #   clang    optimised build with Debian's clang, all native tests
 #   tidy     clang-tidy over the plug-in's rooms (.clang-tidy): zero findings
 #   mingw32  the shipped 32-bit Windows DLL: export/import tables, SSE2-only
-#            float code (32-bit Windows programs cannot run on this kernel)
+#            float code, and all tests with the 32-bit stand-in host, run
+#            under 32-bit Wine (through qemu-i386 on a kernel that runs no
+#            32-bit code: scripts/i386-emulation.sh)
 #   release  scripts/release.sh twice (here and in a copy of the tree in
 #            another folder): identical archives, their contents, SHA256SUMS,
 #            the DLL's headers and version resource
@@ -30,7 +32,8 @@ for leg in "${legs[@]}"; do
   case "$leg" in
     default | asan) ;;
     clang | tidy) need_groups+=(clang) ;;
-    mingw32 | mingw64) need_groups+=(windows) ;;
+    mingw32) need_groups+=(windows wine32) ;;
+    mingw64) need_groups+=(windows) ;;
     release) need_groups+=(release) ;;
     linux32) need_groups+=(linux32) ;;
     *) die "unknown leg '$leg' (legs: ${all_legs[*]})" ;;
@@ -47,11 +50,15 @@ require() {
       die "leg $leg needs $tool, which is not installed (scripts/install-deps.sh could not provide it)"
   done
 }
+# The qemu-i386 that runs 32-bit Wine here (see scripts/install-deps.sh).
+qemu_i386="$(pwd)/build/_deps/qemu-i386/qemu-i386"
 for leg in "${legs[@]}"; do
   case "$leg" in
     clang) require "$leg" clang++ ;;
     tidy) require "$leg" clang++ clang-tidy ;;
-    mingw32) require "$leg" i686-w64-mingw32-g++ i686-w64-mingw32-objdump ;;
+    mingw32)
+      require "$leg" i686-w64-mingw32-g++ i686-w64-mingw32-objdump /usr/lib/wine/wine /usr/lib/wine/wine64
+      scripts/i386-emulation.sh native || require "$leg" "$qemu_i386" ;;
     release) require "$leg" i686-w64-mingw32-g++ x86_64-w64-mingw32-g++ i686-w64-mingw32-objdump x86_64-w64-mingw32-objdump zip ;;
     mingw64) require "$leg" x86_64-w64-mingw32-g++ x86_64-w64-mingw32-objdump /usr/lib/wine/wine64 ;;
     linux32)
@@ -78,7 +85,13 @@ for leg in "${legs[@]}"; do
   fi
   cmake --preset "$leg"
   cmake --build --preset "$leg" -j2
-  ctest --preset "$leg" -j2
+  if [ "$leg" = mingw32 ]; then
+    # qemu-i386 is registered for 32-bit programs for this leg only.
+    scripts/i386-emulation.sh run --wineprefix "$(pwd)/build/mingw32/wineprefix" "$qemu_i386" \
+      ctest --preset "$leg" -j2
+  else
+    ctest --preset "$leg" -j2
+  fi
   summary+=("$leg: passed in $((SECONDS - start)) s")
 done
 

@@ -28,4 +28,4 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Test programs run under Wine (64-bit only): see cmake/cross_testing.cmake.
+# Test programs run under Wine: see cmake/cross_testing.cmake.
