@@ -14,6 +14,8 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+#else
+#include "abi/utf_text.h"
 #endif
 
 namespace mqtext {
@@ -57,118 +59,19 @@ std::string WideToMultiByteUtf8(std::u16string_view text) {
 
 #else
 
-constexpr char16_t kReplacement = 0xFFFD;
-
-void AppendUtf16(std::u16string &out, char32_t cp) {
-    if (cp < 0x10000) {
-        out.push_back(static_cast<char16_t>(cp));
-    } else {
-        cp -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    }
-}
-
-// UTF-8 to UTF-16. Each maximal ill-formed part (a byte that cannot start a
-// sequence, or a sequence cut short) becomes one U+FFFD, and decoding goes
-// on at the next byte; overlong forms, surrogates and values above U+10FFFF
-// are ill-formed. Only bytes inside `text` are read.
+// Elsewhere the boundary's codec converts, repairing malformed input: each
+// maximal ill-formed part becomes one U+FFFD. (On Windows the system API
+// above is kept: the modeller's own conversions are what the plug-in must
+// match there.)
 std::u16string DecodeUtf8(std::string_view text) {
     std::u16string out;
-    out.reserve(text.size());
-    const size_t n = text.size();
-    size_t i = 0;
-    while (i < n) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        if (lead < 0x80) {
-            out.push_back(lead);
-            ++i;
-            continue;
-        }
-        int trailing = 0;
-        char32_t cp = 0;
-        unsigned char low = 0x80; // range of the first continuation byte
-        unsigned char high = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            trailing = 1;
-            cp = lead & 0x1Fu;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            trailing = 2;
-            cp = lead & 0x0Fu;
-            if (lead == 0xE0) low = 0xA0;  // overlong
-            if (lead == 0xED) high = 0x9F; // surrogates
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            trailing = 3;
-            cp = lead & 0x07u;
-            if (lead == 0xF0) low = 0x90;  // overlong
-            if (lead == 0xF4) high = 0x8F; // above U+10FFFF
-        } else {
-            out.push_back(kReplacement);
-            ++i;
-            continue;
-        }
-        ++i;
-        bool complete = true;
-        for (int k = 0; k < trailing; ++k) {
-            if (i >= n) {
-                complete = false;
-                break;
-            }
-            const auto b = static_cast<unsigned char>(text[i]);
-            if (b < low || b > high) {
-                complete = false;
-                break;
-            }
-            low = 0x80;
-            high = 0xBF;
-            cp = (cp << 6) | (b & 0x3Fu);
-            ++i;
-        }
-        if (complete) {
-            AppendUtf16(out, cp);
-        } else {
-            out.push_back(kReplacement);
-        }
-    }
+    vexolin::utf::Utf8ToUtf16(text, out, vexolin::utf::Malformed::Replace);
     return out;
 }
 
-void AppendUtf8(std::string &out, char32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
-// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string EncodeUtf8(std::u16string_view text) {
     std::string out;
-    out.reserve(text.size());
-    const size_t n = text.size();
-    for (size_t i = 0; i < n; ++i) {
-        const char16_t c = text[i];
-        char32_t cp = c;
-        if (c >= 0xD800 && c <= 0xDFFF) {
-            if (c <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-                cp = 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (static_cast<char32_t>(text[i + 1]) - 0xDC00);
-                ++i;
-            } else {
-                cp = kReplacement;
-            }
-        }
-        AppendUtf8(out, cp);
-    }
+    vexolin::utf::Utf16ToUtf8(text, out, vexolin::utf::Malformed::Replace);
     return out;
 }
 

@@ -1,10 +1,12 @@
 #include "standin/cli/plugin_run.h"
 
 #include <cctype>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>
 #include <filesystem>
+#include <system_error>
 
 #include "abi/mq_host_declarations.h"
 #include "standin/cli/obj_loader.h"
@@ -26,17 +28,74 @@ namespace {
 // The host version this stand-in host reports, and the answer it needs.
 constexpr MQDWORD kHostVersion = 0x4400;
 
-bool StoredBool(const pugi::xml_node &section, const char *key, bool fallback) {
+// A value as the store holds it, read without the process locale: the
+// plug-in writes integers as "%d" and numbers as "%e" in the C locale.
+std::optional<double> StoredNumber(const pugi::xml_node &section, const char *key) {
     const std::string text = section.child(key).text().as_string();
-    if (text.empty()) return fallback;
-    return std::atoi(text.c_str()) != 0;
+    double value = 0.0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end == text.data()) return std::nullopt;
+    return value;
+}
+
+bool StoredBool(const pugi::xml_node &section, const char *key, bool fallback) {
+    const std::optional<double> value = StoredNumber(section, key);
+    return value ? *value != 0.0 : fallback;
 }
 
 double StoredFloat(const pugi::xml_node &section, const char *key, double fallback) {
-    const std::string text = section.child(key).text().as_string();
-    if (text.empty()) return fallback;
-    return static_cast<double>(static_cast<float>(std::strtod(text.c_str(), nullptr)));
+    const std::optional<double> value = StoredNumber(section, key);
+    return value ? static_cast<double>(static_cast<float>(*value)) : fallback;
 }
+
+// The dialog's option controls, found in its widget tree by what a user
+// sees: check boxes by their text, number fields by the label before them,
+// the index field as the spin box of the group "select by index".
+struct OptionControls {
+    const DialogNode *supplement = nullptr;
+    const DialogNode *face = nullptr;
+    const DialogNode *local = nullptr;
+    const DialogNode *allObjects = nullptr;
+    const DialogNode *range = nullptr;
+    const DialogNode *angle1 = nullptr;
+    const DialogNode *angle2 = nullptr;
+    const DialogNode *index = nullptr;
+};
+
+bool IsSpin(const DialogNode &n) { return n.kind == tk::Kind::SpinBox || n.kind == tk::Kind::DoubleSpinBox; }
+
+void FindControls(const DialogNode &node, const std::string &group, OptionControls &found) {
+    const std::string &inner = node.kind == tk::Kind::GroupBox ? node.text : group;
+    const std::string *label = nullptr; // the latest label among the children
+    for (const DialogNode &c : node.children) {
+        if (c.kind == tk::Kind::Label) {
+            label = &c.text;
+        } else if (IsSpin(c) && label != nullptr) {
+            const DialogNode **slot = *label == "Range" ? &found.range
+                                      : *label == "Angle" ? &found.angle1
+                                      : *label == "->"    ? &found.angle2
+                                                          : nullptr;
+            if (slot != nullptr && *slot == nullptr) *slot = &c;
+            label = nullptr;
+        }
+        if (c.kind == tk::Kind::SpinBox && inner == "select by index" && found.index == nullptr) found.index = &c;
+        if (c.kind == tk::Kind::CheckBox) {
+            if (c.text == "Supplement" && inner == "select Edge/Ridge") found.supplement = &c;
+            if (c.text == "(&F)ace") found.face = &c;
+            if (c.text == "(&L)ocal") found.local = &c;
+            if (c.text == "All objects(&A)") found.allObjects = &c;
+        }
+        FindControls(c, inner, found);
+    }
+}
+
+// The control, or an InputError naming what the dialog lacks.
+const DialogNode &Need(const DialogNode *control, const char *what) {
+    if (control == nullptr) throw InputError(std::string("the dialog has no ") + what);
+    return *control;
+}
+
+bool Checked(const DialogNode &box) { return box.Bool("checked").value_or(false); }
 
 std::string OnOff(bool b) { return b ? "on" : "off"; }
 
@@ -113,49 +172,71 @@ PluginRunner::Result PluginRunner::Run(const DialogChoice &choice, standin::Docu
                                        standin::SettingsStore &store, std::optional<DialogNode> *seen) {
     const DialogCommand &command = ChosenCommand(choice);
     const DialogOptions &o = choice.options;
-    const StoredOptions before = ReadStored(store);
 
-    // The check boxes toggle, so each is clicked only when the dialog will
-    // show it otherwise than asked.
-    std::vector<tk::Action> script;
-    bool suppl = before.suppl, face = before.face, local = before.local, all = allObjects_;
-    if (o.supplement && *o.supplement != suppl) {
-        script.push_back(tk::Action::Click("Supplement", "select Edge/Ridge"));
-        suppl = *o.supplement;
-    }
-    CheckOptions(o, suppl);
-    if (o.range) script.push_back(tk::Action::SetSpinAfterLabel("Range", *o.range));
-    if (o.angle1) script.push_back(tk::Action::SetSpinAfterLabel("Angle", *o.angle1));
-    if (o.angle2) script.push_back(tk::Action::SetSpinAfterLabel("->", *o.angle2));
-    // The index spin box has no label of its own: it is the dialog's fourth
-    // spin box, after "Range" and the two angles.
-    if (o.index) script.push_back(tk::Action::SetSpinAt(3, *o.index));
-    if (o.face && *o.face != face) {
-        script.push_back(tk::Action::Click("(&F)ace"));
-        face = *o.face;
-    }
-    if (o.local && *o.local != local) {
-        script.push_back(tk::Action::Click("(&L)ocal"));
-        local = *o.local;
-    }
-    if (o.allObjects && *o.allObjects != all) {
-        script.push_back(tk::Action::Click("All objects(&A)"));
-        all = *o.allObjects;
-    }
-    for (const std::string &k : choice.altKeys) {
-        const AltKey key = FindAltKey(k);
-        if (key.key == 'F') face = !face;
-        if (key.key == 'A') all = !all;
-        script.push_back(tk::Action::Key(key.key, tk::Modifiers{false, false, true}));
-    }
-    if (!choice.button.empty()) script.push_back(tk::Action::Click(command.label, command.group));
+    // The script is written when the dialog opens, from its live widget
+    // tree: the check boxes toggle, so each is clicked only when the dialog
+    // shows it otherwise than asked. What each option should read at the
+    // close is kept for the check below.
+    bool suppl = false, face = false, local = false;
+    std::string refused; // an option the dialog cannot take, found while it is open
+    auto script = [&](int32_t dialog) {
+        DialogNode tree = CaptureWidgetTree(dialog);
+        std::vector<tk::Action> actions;
+        try {
+            OptionControls c;
+            FindControls(tree, {}, c);
+            suppl = Checked(Need(c.supplement, "\"Supplement\" check box"));
+            face = Checked(Need(c.face, "\"(&F)ace\" check box"));
+            local = Checked(Need(c.local, "\"(&L)ocal\" check box"));
+            const bool all = Checked(Need(c.allObjects, "\"All objects(&A)\" check box"));
+            if (o.supplement && *o.supplement != suppl) {
+                actions.push_back(tk::Action::ClickId(c.supplement->id));
+                suppl = *o.supplement;
+            }
+            CheckOptions(o, suppl);
+            if (o.range) actions.push_back(tk::Action::SetSpin(Need(c.range, "\"Range\" field").id, *o.range));
+            if (o.angle1) actions.push_back(tk::Action::SetSpin(Need(c.angle1, "\"Angle\" field").id, *o.angle1));
+            if (o.angle2) actions.push_back(tk::Action::SetSpin(Need(c.angle2, "\"->\" field").id, *o.angle2));
+            if (o.index) actions.push_back(tk::Action::SetSpin(Need(c.index, "index field").id, *o.index));
+            if (o.face && *o.face != face) {
+                actions.push_back(tk::Action::ClickId(c.face->id));
+                face = *o.face;
+            }
+            if (o.local && *o.local != local) {
+                actions.push_back(tk::Action::ClickId(c.local->id));
+                local = *o.local;
+            }
+            if (o.allObjects && *o.allObjects != all) actions.push_back(tk::Action::ClickId(c.allObjects->id));
+            for (const std::string &k : choice.altKeys) {
+                const AltKey key = FindAltKey(k);
+                if (key.key == 'F') face = !face;
+                actions.push_back(tk::Action::Key(key.key, tk::Modifiers{false, false, true}));
+            }
+            if (!choice.button.empty()) actions.push_back(tk::Action::Click(command.label, command.group));
+        } catch (const InputError &e) {
+            // Nothing may be thrown through the plug-in: the user cancels.
+            refused = e.what();
+            actions = {tk::Action::Cancel()};
+        }
+        if (seen != nullptr) *seen = std::move(tree);
+        tk::SetScript(std::move(actions));
+    };
 
     const size_t runsBefore = tk::ModalRuns().size();
-    tk::SetScript(std::move(script));
-    if (seen != nullptr) tk::SetModalObserver([seen](int32_t dialog) { *seen = CaptureWidgetTree(dialog); });
+    tk::SetScript({});
+    // Only the first dialog is scripted; a nested one finds no script.
+    bool opened = false;
+    tk::SetModalObserver([&](int32_t dialog) {
+        if (!opened) script(dialog);
+        opened = true;
+    });
     Result result;
     result.carriedOut = exports_->MQModifySelect(0, document.Handle()) != 0;
     tk::SetModalObserver(nullptr);
+    if (!refused.empty()) {
+        tk::SetScript({});
+        throw InputError(refused);
+    }
     const auto runs = tk::ModalRuns();
     const size_t left = tk::PendingActions();
     tk::SetScript({});
@@ -175,7 +256,6 @@ PluginRunner::Result PluginRunner::Run(const DialogChoice &choice, standin::Docu
         return result;
     }
     if (left != 0) result.problem = std::to_string(left) + " scripted actions were left after the dialog closed";
-    allObjects_ = all;
 
     // What the plug-in saved is what the dialog showed at its close.
     const StoredOptions after = ReadStored(store);

@@ -32,8 +32,9 @@ struct DialogChoice {
 // the label or a key is unknown.
 const DialogCommand &ChosenCommand(const DialogChoice &choice);
 
-// Options as the plug-in keeps them in the settings store, with its
-// defaults for missing keys.
+// Options as the plug-in saved them in the host's settings store, read as
+// the store holds them (locale-free), with the plug-in's defaults for keys
+// it has not saved yet.
 struct StoredOptions {
     bool face = false;
     bool local = false;
@@ -61,9 +62,11 @@ public:
         bool dialogShown = false;  // the toolkit saw a modal run
         std::string problem;       // why nothing was carried out, if it was not
     };
-    // Scripts the dialog and calls MQModifySelect(0, document). `store` is
-    // the host's settings store, read to know how the dialog will be
-    // pre-filled. Checks afterwards that the saved options are those asked for.
+    // Calls MQModifySelect(0, document); when the dialog opens, scripts what
+    // the user does from its live widget tree (throws InputError, after the
+    // dialog is cancelled, for an option it cannot take). Checks afterwards
+    // that the options saved in `store`, the host's settings store, are
+    // those asked for.
     // With `seen`, the dialog's widget tree is copied there as it stood when
     // the modal run started, before the scripted user did anything.
     Result Run(const DialogChoice &choice, standin::Document &document, standin::SettingsStore &store,
@@ -79,7 +82,6 @@ private:
     void *handle_ = nullptr;
     struct Exports;
     Exports *exports_ = nullptr;
-    bool allObjects_ = false;  // the switch lives in the plug-in between runs
 };
 
 // The file of the loaded stand-in host module, as MQInit expects it.

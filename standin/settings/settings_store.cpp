@@ -1,5 +1,7 @@
 #include "standin/settings/settings_store.h"
 
+#include "abi/utf_text.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -37,33 +39,6 @@ bool g_hostChosen = false;
 
 bool IsAsciiLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-
-// Length of the well-formed UTF-8 sequence starting at `s`, or 0.
-size_t Utf8SequenceLength(const unsigned char *s) {
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    size_t length = 0;
-    if (s[0] >= 0xC2 && s[0] <= 0xDF) {
-        length = 2;
-    } else if (s[0] >= 0xE0 && s[0] <= 0xEF) {
-        length = 3;
-        if (s[0] == 0xE0) low = 0xA0;
-        if (s[0] == 0xED) high = 0x9F;
-    } else if (s[0] >= 0xF0 && s[0] <= 0xF4) {
-        length = 4;
-        if (s[0] == 0xF0) low = 0x90;
-        if (s[0] == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    // A NUL ends the string and fails the range test, so nothing past it is read.
-    for (size_t k = 1; k < length; ++k) {
-        if (s[k] < low || s[k] > high) return 0;
-        low = 0x80;
-        high = 0xBF;
-    }
-    return length;
-}
 
 std::string Quoted(const fs::path &path) { return "\"" + path.string() + "\""; }
 
@@ -112,18 +87,19 @@ void SyncDirectory(const fs::path &directory) {
 
 bool IsElementName(const char *name) {
     if (name == nullptr || name[0] == '\0') return false;
-    const auto *s = reinterpret_cast<const unsigned char *>(name);
+    std::string_view rest(name);
     bool first = true;
-    while (*s != 0) {
-        const unsigned char c = *s;
+    while (!rest.empty()) {
+        const auto c = static_cast<unsigned char>(rest.front());
         if (c >= 0x80) {
-            const size_t length = Utf8SequenceLength(s);
+            char32_t cp = 0;
+            const size_t length = vexolin::utf::DecodeUtf8Sequence(rest, cp);
             if (length == 0) return false;
-            s += length;
+            rest.remove_prefix(length);
         } else {
             const bool start = IsAsciiLetter(c) || c == '_' || c == ':';
             if (!start && (first || !(IsAsciiDigit(c) || c == '-' || c == '.'))) return false;
-            ++s;
+            rest.remove_prefix(1);
         }
         first = false;
     }

@@ -21,6 +21,7 @@
 #include <utility>
 
 #include "abi/mq_host_declarations.h"
+#include "abi/utf_text.h"
 
 namespace standin::toolkit {
 namespace {
@@ -48,45 +49,17 @@ bool ReadAscii(const void *p, std::string &out) {
     return false;
 }
 
-void AppendUtf8(std::string &out, uint32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
-// Reads NUL-terminated UTF-16 text into UTF-8. False for null, overlong or
-// ill-formed text (a lone surrogate).
+// Reads NUL-terminated UTF-16 text of fewer than kMaxWideText units into
+// UTF-8. False for null, overlong or ill-formed text (an unpaired surrogate):
+// the toolkit refuses such a request rather than guess at the text.
 bool ReadWide(const void *p, std::string &out) {
     if (p == nullptr) return false;
     const auto *s = static_cast<const char16_t *>(p);
+    size_t length = 0;
+    while (length < kMaxWideText && s[length] != 0) ++length;
+    if (length == kMaxWideText) return false;
     out.clear();
-    for (size_t i = 0; i < kMaxWideText; ++i) {
-        const uint32_t u = s[i];
-        if (u == 0) return true;
-        if (u >= 0xD800 && u <= 0xDBFF) {
-            const uint32_t lo = s[i + 1];
-            if (lo < 0xDC00 || lo > 0xDFFF) return false;
-            AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00));
-            ++i;
-        } else if (u >= 0xDC00 && u <= 0xDFFF) {
-            return false;
-        } else {
-            AppendUtf8(out, u);
-        }
-    }
-    return false;
+    return vexolin::utf::Utf16ToUtf8(std::u16string_view(s, length), out, vexolin::utf::Malformed::Reject);
 }
 
 std::string Hex(int32_t code) {

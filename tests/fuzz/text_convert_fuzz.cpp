@@ -4,7 +4,9 @@
 // library's iconv converts it, and back again unchanged; any input converts
 // to well-formed output of bounded length (one unit per byte at most from
 // UTF-8, three bytes per unit at most from UTF-16), which converts back to
-// itself.
+// itself. The strict policy of the shared codec (used by the stand-in
+// toolkit) accepts exactly what iconv accepts, and then converts exactly as
+// the repairing one does.
 #include <iconv.h>
 
 #include <cstring>
@@ -12,6 +14,7 @@
 #include <optional>
 #include <string>
 
+#include "abi/utf_text.h"
 #include "settings/text.h"
 #include "tests/fuzz/support/fuzz_support.h"
 
@@ -78,6 +81,13 @@ void CheckFromUtf8(std::string_view bytes) {
         FUZZ_CHECK(wide.find(u'\xFFFD') != std::u16string::npos,
                    "invalid UTF-8 of %zu bytes decoded without a replacement character", bytes.size());
     }
+    std::u16string strict;
+    const bool accepted = vexolin::utf::Utf8ToUtf16(bytes, strict, vexolin::utf::Malformed::Reject);
+    FUZZ_CHECK(accepted == valid.has_value(), "strict UTF-8 decoding %s %zu bytes that iconv %s",
+               accepted ? "accepted" : "refused", bytes.size(), valid ? "accepts" : "refuses");
+    FUZZ_CHECK(accepted == vexolin::utf::IsUtf8(bytes), "IsUtf8 disagrees with strict decoding");
+    FUZZ_CHECK(!accepted || strict == wide, "strict and repairing UTF-8 decoding differ on valid input");
+
     // The repaired text is well-formed: it encodes and decodes to itself.
     const std::string repaired = mqtext::WideToUtf8(wide);
     FUZZ_CHECK(Iconv("UTF-16LE", "UTF-8", repaired.data(), repaired.size()).has_value(),
@@ -98,6 +108,11 @@ void CheckFromUtf16(std::u16string_view wide) {
     FUZZ_CHECK(Iconv("UTF-16LE", "UTF-8", narrow.data(), narrow.size()).has_value(),
                "UTF-8 written from %zu UTF-16 units is not valid", wide.size());
     const std::u16string back = mqtext::Utf8ToWide(narrow);
+    std::string strict;
+    const bool accepted = vexolin::utf::Utf16ToUtf8(wide, strict, vexolin::utf::Malformed::Reject);
+    FUZZ_CHECK(accepted == !HasUnpairedSurrogate(wide), "strict UTF-16 encoding %s %zu units",
+               accepted ? "accepted" : "refused", wide.size());
+    FUZZ_CHECK(!accepted || strict == narrow, "strict and repairing UTF-16 encoding differ on valid input");
     if (!HasUnpairedSurrogate(wide)) {
         const std::string bytes = ToLittleEndianBytes(wide);
         const std::optional<std::string> expected = Iconv("UTF-8", "UTF-16LE", bytes.data(), bytes.size());
