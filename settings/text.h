@@ -3,7 +3,9 @@
 // Inside the plug-in, keys and names are 8-bit text in the system code page
 // and numbers are formatted as wide (UTF-16) text; the host's settings store
 // takes and returns UTF-8. The conversions never fail: malformed input turns
-// into U+FFFD, and a null pointer reads as empty text.
+// into U+FFFD, and a null pointer reads as empty text. Off Windows they are
+// the boundary's codec (abi/utf_text.h) with its repairing policy; on
+// Windows the system API converts, as the modeller's own texts do.
 //
 // The number texts never depend on the process locale: a host that runs
 // with a decimal comma still reads and writes "1.000000e-03".
