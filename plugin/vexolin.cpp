@@ -6,6 +6,7 @@
 #include "select/index_clear.h"
 #include "select/neighbor.h"
 #include "select/polygon.h"
+#include "select/selection_plan.h"
 
 namespace {
 
@@ -69,57 +70,71 @@ selection::CommandInput InputOf(const Vexolin &v) {
 
 } // namespace
 
-void Vexolin::RunGeometryCommand() {
+void Vexolin::PlanGeometryCommand(selection::SelectionPlan &plan) {
     const selection::CommandInput in = InputOf(*this);
     if (IsCommandIn(commandNumber, 1, 9)) {
-        if (face) selection::SelectFaceByAxis(objectUnderWork, in);
-        selection::SelectVertexByAxis(objectUnderWork, in);
+        if (face) selection::SelectFaceByAxis(objectUnderWork, in, plan);
+        selection::SelectVertexByAxis(objectUnderWork, in, plan);
     } else if (IsCommandIn(commandNumber, 10, 13)) {
-        selection::SelectPolygonByCount(objectUnderWork, commandNumber);
+        selection::SelectPolygonByCount(objectUnderWork, commandNumber, plan);
     } else if (IsCommandIn(commandNumber, 14, 15)) {
-        selection::SelectEdgeRidge(objectUnderWork, in);
+        selection::SelectEdgeRidge(objectUnderWork, in, plan);
     }
 }
 
-void Vexolin::RunOnObjectUnderWork() {
+void Vexolin::PlanOnObjectUnderWork(selection::SelectionPlan &plan) {
     if (IsCommandIn(commandNumber, 26, 28)) {
         // Clears the whole document; needs no object.
-        selection::ClearSelection(document, commandNumber);
+        selection::ClearSelection(commandNumber, plan);
         return;
     }
     // A document without a current object: there is nothing to work on.
     if (objectUnderWork.object == nullptr) return;
     if (IsCommandIn(commandNumber, 1, 15)) {
-        RunGeometryCommand();
+        PlanGeometryCommand(plan);
     } else if (IsCommandIn(commandNumber, 16, 25)) {
-        selection::DispatchNeighborCommand(objectUnderWork, commandNumber);
+        selection::DispatchNeighborCommand(objectUnderWork, commandNumber, plan);
     } else if (IsCommandIn(commandNumber, 29, 30)) {
-        selection::SelectByIndex(objectUnderWork, commandNumber, selectIndex);
+        selection::SelectByIndex(objectUnderWork, commandNumber, selectIndex, plan);
     }
 }
 
-int Vexolin::DispatchCommand() {
-    if (!RunCommandDialog()) return 0;
-
+void Vexolin::PlanCommand(selection::SelectionPlan &plan) {
     // Conversions, duplicate searches and index selection work on the
     // current object only, whatever "All objects" says.
     if (!allObjects || IsCommandIn(commandNumber, 16, 25) || IsCommandIn(commandNumber, 29, 30)) {
-        RunOnObjectUnderWork();
-        return 1;
+        PlanOnObjectUnderWork(plan);
+        return;
     }
 
+    // Every object is planned before any change is made, in object order,
+    // so the calls keep the order they had when each object's changes came
+    // right after its reads. Reading a later object first sees the same
+    // answers: commands 1-15 change only the selection of the object they
+    // work on and read only that object (its geometry, and for 14 and 15
+    // its own selection), and commands 26-28 end the walk at once.
     const int count = hostapi::MQDoc_GetObjectCount(document);
     for (int i = 0; i < count; ++i) {
         objectUnderWork = ObjectAt(document, i);
         if (objectUnderWork.object == nullptr || objectUnderWork.document == nullptr) continue;
         if (hostapi::MQDoc_GetObjectIndex(document, objectUnderWork.object) < 0) continue;
         if (hostapi::MQObj_GetIntValue(objectUnderWork.object, MQ_OBJ_INT_LOCKING) != 0) continue;
-        RunGeometryCommand();
+        PlanGeometryCommand(plan);
         if (IsCommandIn(commandNumber, 26, 28)) {
-            selection::ClearSelection(document, commandNumber);
-            return 1;
+            selection::ClearSelection(commandNumber, plan);
+            return;
         }
     }
+}
+
+int Vexolin::DispatchCommand() {
+    if (!RunCommandDialog()) return 0;
+    // All or nothing: the command reads the document and allocates all it
+    // needs while it plans; a failure there throws and changes nothing (the
+    // export returns 0). Applying the plan cannot fail.
+    selection::SelectionPlan plan(document);
+    PlanCommand(plan);
+    plan.Apply();
     return 1;
 }
 
