@@ -6,6 +6,7 @@
 #include "select/index_clear.h"
 #include "select/neighbor.h"
 #include "select/polygon.h"
+#include "select/scratch.h"
 #include "select/selection_plan.h"
 
 namespace {
@@ -41,7 +42,14 @@ MQBOOL Vexolin::Execute(int index, MQDocument doc) {
     if (!hostapi::IsBound()) return 0;
     document = doc;
     objectUnderWork = CurrentObject(doc);
-    return DispatchCommand();
+    try {
+        return DispatchCommand();
+    } catch (...) {
+        // The run may have failed for want of memory: give back what the
+        // working arrays keep between commands. The export reports failure.
+        selection::ReleaseScratchPools();
+        throw;
+    }
 }
 
 cmq::CMQObject Vexolin::CurrentObject(MQDocument doc) {
