@@ -5,12 +5,18 @@
 namespace selection {
 
 void SelectionPlan::Apply() const noexcept {
-    for (const Call &c : *calls_) {
-        switch (c.op) {
-        case Op::AddVertex: hostapi::MQDoc_AddSelectVertex(document_, c.object, c.a); break;
-        case Op::AddFace: hostapi::MQDoc_AddSelectFace(document_, c.object, c.a); break;
-        case Op::AddLine: hostapi::MQDoc_AddSelectLine(document_, c.object, c.a, c.b); break;
-        case Op::Clear: hostapi::MQDoc_ClearSelect(document_, static_cast<MQDWORD>(c.a)); break;
+    const int32_t *arg = args_->data();
+    for (const Run &run : *runs_) {
+        for (std::size_t i = 0; i < run.count; ++i) {
+            switch (run.op) {
+            case Op::AddVertex: hostapi::MQDoc_AddSelectVertex(document_, run.object, *arg++); break;
+            case Op::AddFace: hostapi::MQDoc_AddSelectFace(document_, run.object, *arg++); break;
+            case Op::AddLine:
+                hostapi::MQDoc_AddSelectLine(document_, run.object, arg[0], arg[1]);
+                arg += 2;
+                break;
+            case Op::Clear: hostapi::MQDoc_ClearSelect(document_, static_cast<MQDWORD>(*arg++)); break;
+            }
         }
     }
 }

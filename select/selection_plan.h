@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "abi/mq_abi.h"
 #include "select/scratch.h"
@@ -38,23 +39,34 @@ public:
     void AddLine(int32_t objectIndex, int32_t face, int32_t line) { Record(Op::AddLine, objectIndex, face, line); }
     void Clear(MQDWORD kinds) { Record(Op::Clear, -1, static_cast<int32_t>(kinds), -1); }
 
-    std::size_t Size() const { return calls_->size(); }
+    std::size_t Size() const { return size_; }
 
     // Makes the recorded calls, in the order they were recorded.
     void Apply() const noexcept;
 
 private:
     enum class Op : int32_t { AddVertex, AddFace, AddLine, Clear };
-    struct Call {
+    // Consecutive calls of one kind on one object share a run; their
+    // arguments follow one another in args_ (two per line, one otherwise),
+    // so a plan costs 4 or 8 bytes per call.
+    struct Run {
         Op op;
         int32_t object;
-        int32_t a;
-        int32_t b;
+        std::size_t count;
     };
-    void Record(Op op, int32_t object, int32_t a, int32_t b) { calls_->push_back({op, object, a, b}); }
+    void Record(Op op, int32_t object, int32_t a, int32_t b) {
+        std::vector<Run> &runs = *runs_;
+        if (runs.empty() || runs.back().op != op || runs.back().object != object) runs.push_back({op, object, 0});
+        args_->push_back(a);
+        if (op == Op::AddLine) args_->push_back(b);
+        ++runs.back().count;
+        ++size_;
+    }
 
     MQDocument document_;
-    ScratchVector<Call> calls_;
+    ScratchVector<Run> runs_;
+    ScratchVector<int32_t> args_;
+    std::size_t size_ = 0;
 };
 
 // Runs `plan(SelectionPlan &)` on a fresh plan for `document` and applies

@@ -4,10 +4,13 @@ namespace standin {
 namespace {
 
 std::string g_firstMisbehaviour;
-bool g_hostileOn = false;
 HostileAnswers g_hostile;
 
 } // namespace
+
+namespace host_checks_detail {
+const HostileAnswers *hostile = nullptr;
+} // namespace host_checks_detail
 
 void ResetMisbehaviour() { g_firstMisbehaviour.clear(); }
 
@@ -19,11 +22,9 @@ void ReportMisbehaviour(const std::string &what) {
 
 void SetHostileAnswers(const HostileAnswers &answers) {
     g_hostile = answers;
-    g_hostileOn = true;
+    host_checks_detail::hostile = &g_hostile;
 }
 
-void ClearHostileAnswers() { g_hostileOn = false; }
-
-const HostileAnswers *Hostile() { return g_hostileOn ? &g_hostile : nullptr; }
+void ClearHostileAnswers() { host_checks_detail::hostile = nullptr; }
 
 } // namespace standin
