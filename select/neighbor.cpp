@@ -32,6 +32,7 @@ template <class Test>
 void AddLinesWhere(const cmq::CMQObject &object, SelectionPlan &plan, Test test) {
     const FaceTable faces(object);
     SelectionCalls sel(object, plan);
+    plan.Reserve(faces.TotalPoints(), 2); // at most every line once
     for (int32_t f = 0; f < faces.FaceCount(); ++f) {
         for (int32_t j = 0; j < faces.PointCount(f); ++j) {
             const cmq::CMQLineEnds ends = faces.Line(f, j);
@@ -119,8 +120,17 @@ int FaceToLine(const cmq::CMQObject &object, SelectionPlan &plan) {
     // faces need the edge lookup.
     std::vector<uint8_t> selected(static_cast<std::size_t>(faces.FaceCount()), 0);
     VertexPairSet edges(VertexSlots(object));
+    bool reserved = false;
     for (int32_t f = 0; f < faces.FaceCount(); ++f) {
         if (!faces.IsLive(f) || !sel.IsFaceSelected(f)) continue;
+        if (!reserved) {
+            // Every line is added at most once, and its pair filed at most
+            // once. (Only once there is something to add: fresh room for a
+            // command that adds nothing costs more than it saves.)
+            plan.Reserve(faces.TotalPoints(), 2);
+            edges.Reserve(faces.TotalPoints());
+            reserved = true;
+        }
         selected[static_cast<std::size_t>(f)] = 1;
         for (int32_t j = 0; j < faces.PointCount(f); ++j) {
             sel.AddLine(f, j);

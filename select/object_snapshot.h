@@ -24,6 +24,8 @@ public:
     explicit FaceTable(const cmq::CMQObject &object);
 
     int32_t FaceCount() const { return static_cast<int32_t>(count_->size()); }
+    // The points of all faces, which is also the number of their lines.
+    std::size_t TotalPoints() const { return points_->size(); }
     int32_t PointCount(int32_t face) const { return (*count_)[static_cast<std::size_t>(face)]; }
     bool IsLive(int32_t face) const { return PointCount(face) > 0; }
     std::span<const int32_t> Points(int32_t face) const {

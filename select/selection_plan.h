@@ -41,6 +41,18 @@ public:
 
     std::size_t Size() const { return size_; }
 
+    // Makes room for `calls` more calls of `argsPerCall` arguments (2 for
+    // lines), when a command knows a bound: the room is only address space
+    // until used, and growing a large plan step by step costs copies and
+    // fresh pages. Without the room (no address space) the plan grows as
+    // calls arrive.
+    void Reserve(std::size_t calls, std::size_t argsPerCall) noexcept {
+        try {
+            args_->reserve(args_->size() + calls * argsPerCall);
+        } catch (...) {
+        }
+    }
+
     // Makes the recorded calls, in the order they were recorded.
     void Apply() const noexcept;
 
