@@ -8,6 +8,13 @@ namespace selection {
 
 VertexPairSet::VertexPairSet(int32_t vertexSlots) : slots_(std::max(0, vertexSlots)) {}
 
+void VertexPairSet::Reserve(std::size_t pairs) noexcept {
+    try {
+        pending_->reserve(pairs);
+    } catch (...) {
+    }
+}
+
 void VertexPairSet::Add(int32_t a, int32_t b) {
     const int32_t lo = std::min(a, b);
     const int32_t hi = std::max(a, b);

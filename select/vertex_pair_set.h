@@ -22,6 +22,9 @@ public:
     // (an index the host would not accept) is kept in a hash set.
     explicit VertexPairSet(int32_t vertexSlots);
 
+    // Makes room for `pairs` pairs up front, when a bound is known (only
+    // address space until used); without it the list grows as pairs arrive.
+    void Reserve(std::size_t pairs) noexcept;
     // Collects a pair; call Build once after the last Add.
     void Add(int32_t a, int32_t b);
     void Build();
