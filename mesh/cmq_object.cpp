@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "host/host_api.h"
+#include "mesh/host_count.h"
 
 namespace cmq {
 namespace {
@@ -25,7 +26,7 @@ CMQObject::~CMQObject() {
 std::vector<int32_t> CMQObject::GetFacePoints(int32_t faceIndex) const {
     const int n = hostapi::MQObj_GetFacePointCount(object, faceIndex);
     if (n <= 0) return {};
-    std::vector<int32_t> points(static_cast<std::size_t>(n));
+    std::vector<int32_t> points(CheckedCount(n, sizeof(int32_t)));
     hostapi::MQObj_GetFacePointArray(object, faceIndex, points.data());
     return points;
 }

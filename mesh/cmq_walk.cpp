@@ -1,12 +1,15 @@
 #include "mesh/cmq_walk.h"
 
 #include "host/host_api.h"
+#include "mesh/host_count.h"
 
 namespace cmq {
 namespace {
 
+// A face with fewer than no points is no answer a command can use: the walk
+// fails (BadHostAnswer) rather than take the face for a deleted one.
 bool IsLiveFace(const CMQObject &object, int32_t i) {
-    return hostapi::MQObj_GetFacePointCount(object.object, i) >= 1;
+    return CheckedCount(hostapi::MQObj_GetFacePointCount(object.object, i)) >= 1;
 }
 
 bool IsLiveVertex(const CMQObject &object, int32_t i) {

@@ -1,8 +1,11 @@
 // The fourteen exports through which the host finds and drives the plug-in.
 // Each forwards to the plug-in object by its base class, so one body serves
-// every plug-in kind.
+// every plug-in kind, and each runs inside the containment guard: on any
+// failure it returns its failure value (0 or null) and nothing unwinds into
+// the host.
 #define MQ_PLUGIN_MODULE
 #include "abi/mq_abi.h"
+#include "host/contain.h"
 #include "host/host_api.h"
 #include "plugin/vexolin.h"
 
@@ -25,35 +28,45 @@ MQBOOL RunMenuEntry(int index, MQDocument doc) {
 extern "C" {
 
 void MQ_CALL MQGetPlugInID(MQDWORD *product, MQDWORD *id) {
-    Plugin().GetPlugInID(product, id);
+    hostapi::ContainVoid([&] { Plugin().GetPlugInID(product, id); });
 }
 
-const char *MQ_CALL MQGetPlugInName(void) { return Plugin().GetPlugInName(); }
+const char *MQ_CALL MQGetPlugInName(void) {
+    return hostapi::Contain<const char *>(nullptr, [] { return Plugin().GetPlugInName(); });
+}
 
-int MQ_CALL MQGetPlugInType(void) { return Plugin().GetPlugInType(); }
+int MQ_CALL MQGetPlugInType(void) {
+    return hostapi::Contain(0, [] { return Plugin().GetPlugInType(); });
+}
 
 const char *MQ_CALL MQEnumString(int index) {
-    MQBasePlugin &plugin = Plugin();
-    const int kind = plugin.GetPlugInType();
-    auto *menu = dynamic_cast<MQMenuBasePlugin *>(&plugin);
-    if (menu == nullptr) return nullptr;
-    if (kind >= 3 && kind <= 5) return menu->EnumString(index);
-    if (kind == 6 || kind == 7) return index == 0 ? menu->EnumString(0) : nullptr;
-    return nullptr;
+    return hostapi::Contain<const char *>(nullptr, [&]() -> const char * {
+        MQBasePlugin &plugin = Plugin();
+        const int kind = plugin.GetPlugInType();
+        auto *menu = dynamic_cast<MQMenuBasePlugin *>(&plugin);
+        if (menu == nullptr) return nullptr;
+        if (kind >= 3 && kind <= 5) return menu->EnumString(index);
+        if (kind == 6 || kind == 7) return index == 0 ? menu->EnumString(0) : nullptr;
+        return nullptr;
+    });
 }
 
 // Only the file kinds (1 and 2) enumerate file types and extensions, and this
 // module holds a selection plug-in: there is nothing to enumerate.
 const char *MQ_CALL MQEnumFileType(int index) {
     (void)index;
-    (void)Plugin();
-    return nullptr;
+    return hostapi::Contain<const char *>(nullptr, []() -> const char * {
+        (void)Plugin();
+        return nullptr;
+    });
 }
 
 const char *MQ_CALL MQEnumFileExt(int index) {
     (void)index;
-    (void)Plugin();
-    return nullptr;
+    return hostapi::Contain<const char *>(nullptr, []() -> const char * {
+        (void)Plugin();
+        return nullptr;
+    });
 }
 
 // A selection plug-in has no file operation: importing and exporting fail
@@ -62,36 +75,46 @@ MQBOOL MQ_CALL MQImportFile(MQDWORD index, const char *filename, MQDocument doc)
     (void)index;
     (void)filename;
     (void)doc;
-    return 0;
+    return hostapi::Contain<MQBOOL>(0, [] { return 0; });
 }
 
 MQBOOL MQ_CALL MQExportFile(MQDWORD index, const char *filename, MQDocument doc) {
     return MQImportFile(index, filename, doc);
 }
 
-MQBOOL MQ_CALL MQCreate(int index, MQDocument doc) { return RunMenuEntry(index, doc); }
+// A run that fails (out of memory, a host answer the command cannot use)
+// returns 0: the selection is then as it was before the run.
+MQBOOL MQ_CALL MQCreate(int index, MQDocument doc) {
+    return hostapi::Contain<MQBOOL>(0, [&] { return RunMenuEntry(index, doc); });
+}
 
-MQBOOL MQ_CALL MQModifyObject(int index, MQDocument doc) { return RunMenuEntry(index, doc); }
+MQBOOL MQ_CALL MQModifyObject(int index, MQDocument doc) {
+    return hostapi::Contain<MQBOOL>(0, [&] { return RunMenuEntry(index, doc); });
+}
 
-MQBOOL MQ_CALL MQModifySelect(int index, MQDocument doc) { return RunMenuEntry(index, doc); }
+MQBOOL MQ_CALL MQModifySelect(int index, MQDocument doc) {
+    return hostapi::Contain<MQBOOL>(0, [&] { return RunMenuEntry(index, doc); });
+}
 
 MQBOOL MQ_CALL MQOnEvent(MQDocument doc, int event_type, void **values) {
-    MQBasePlugin &plugin = Plugin();
-    if (auto *station = dynamic_cast<MQStationPlugin *>(&plugin)) {
-        return station->OnStationEvent(doc, event_type, values);
-    }
-    if (auto *importer = dynamic_cast<MQImportPlugin *>(&plugin)) {
-        if (event_type == 300 || event_type == 301) return importer->OnImportEvent(doc, event_type, values);
-    }
-    return 0;
+    return hostapi::Contain<MQBOOL>(0, [&]() -> MQBOOL {
+        MQBasePlugin &plugin = Plugin();
+        if (auto *station = dynamic_cast<MQStationPlugin *>(&plugin)) {
+            return station->OnStationEvent(doc, event_type, values);
+        }
+        if (auto *importer = dynamic_cast<MQImportPlugin *>(&plugin)) {
+            if (event_type == 300 || event_type == 301) return importer->OnImportEvent(doc, event_type, values);
+        }
+        return 0;
+    });
 }
 
 MQDWORD MQ_CALL MQCheckVersion(MQDWORD host_version) {
-    return host_version >= kMinimumHostVersion ? kInterfaceVersion : 0;
+    return hostapi::Contain<MQDWORD>(0, [&] { return host_version >= kMinimumHostVersion ? kInterfaceVersion : 0; });
 }
 
 MQBOOL MQ_CALL MQInit(const char *host_module_file_name) {
-    return hostapi::Bind(host_module_file_name) ? 1 : 0;
+    return hostapi::Contain<MQBOOL>(0, [&] { return hostapi::Bind(host_module_file_name) ? 1 : 0; });
 }
 
 } // extern "C"

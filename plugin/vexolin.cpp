@@ -9,6 +9,8 @@
 #include "select/index_clear.h"
 #include "select/neighbor.h"
 #include "select/polygon.h"
+#include "select/scratch.h"
+#include "select/selection_plan.h"
 #include "settings/mq_setting.h"
 #include "settings/options_io.h"
 #include "ui/command_dialog.h"
@@ -56,7 +58,14 @@ MQBOOL Vexolin::Execute(int index, MQDocument doc) {
     if (!hostapi::IsBound()) return 0;
     document = doc;
     objectUnderWork = CurrentObject(doc);
-    return DispatchCommand();
+    try {
+        return DispatchCommand();
+    } catch (...) {
+        // The run may have failed for want of memory: give back what the
+        // working arrays keep between commands. The export reports failure.
+        selection::ReleaseScratchPools();
+        throw;
+    }
 }
 
 cmq::CMQObject Vexolin::CurrentObject(MQDocument doc) {
@@ -85,59 +94,73 @@ selection::CommandInput InputOf(const vexolin::Options &o) {
 
 } // namespace
 
-void Vexolin::RunGeometryCommand() {
+void Vexolin::PlanGeometryCommand(selection::SelectionPlan &plan) {
     const selection::CommandInput in = InputOf(options);
     const int32_t command = options.commandNumber;
     if (IsFamily(command, Family::Axis)) {
-        if (options.face) selection::SelectFaceByAxis(objectUnderWork, in);
-        selection::SelectVertexByAxis(objectUnderWork, in);
+        if (options.face) selection::SelectFaceByAxis(objectUnderWork, in, plan);
+        selection::SelectVertexByAxis(objectUnderWork, in, plan);
     } else if (IsFamily(command, Family::Polygon)) {
-        selection::SelectPolygonByCount(objectUnderWork, command);
+        selection::SelectPolygonByCount(objectUnderWork, command, plan);
     } else if (IsFamily(command, Family::EdgeRidge)) {
-        selection::SelectEdgeRidge(objectUnderWork, in);
+        selection::SelectEdgeRidge(objectUnderWork, in, plan);
     }
 }
 
-void Vexolin::RunOnObjectUnderWork() {
+void Vexolin::PlanOnObjectUnderWork(selection::SelectionPlan &plan) {
     const int32_t command = options.commandNumber;
     if (IsFamily(command, Family::Clear)) {
         // Clears the whole document; needs no object.
-        selection::ClearSelection(document, command);
+        selection::ClearSelection(command, plan);
         return;
     }
     // A document without a current object: there is nothing to work on.
     if (objectUnderWork.object == nullptr) return;
     if (IsFamily(command, Family::Axis) || IsFamily(command, Family::Polygon) ||
         IsFamily(command, Family::EdgeRidge)) {
-        RunGeometryCommand();
+        PlanGeometryCommand(plan);
     } else if (IsFamily(command, Family::Neighbor) || IsFamily(command, Family::Duplicate)) {
-        selection::DispatchNeighborCommand(objectUnderWork, command);
+        selection::DispatchNeighborCommand(objectUnderWork, command, plan);
     } else if (IsFamily(command, Family::Index)) {
-        selection::SelectByIndex(objectUnderWork, command, options.selectIndex);
+        selection::SelectByIndex(objectUnderWork, command, options.selectIndex, plan);
     }
 }
 
-int Vexolin::DispatchCommand() {
-    if (!RunCommandDialog()) return 0;
-
+void Vexolin::PlanCommand(selection::SelectionPlan &plan) {
     const int32_t commandNumber = options.commandNumber;
     if (!options.allObjects || WorksOnCurrentObjectOnly(commandNumber)) {
-        RunOnObjectUnderWork();
-        return 1;
+        PlanOnObjectUnderWork(plan);
+        return;
     }
 
+    // Every object is planned before any change is made, in object order,
+    // so the calls keep the order they had when each object's changes came
+    // right after its reads. Reading a later object first sees the same
+    // answers: commands 1-15 change only the selection of the object they
+    // work on and read only that object (its geometry, and for 14 and 15
+    // its own selection), and commands 26-28 end the walk at once.
     const int count = hostapi::MQDoc_GetObjectCount(document);
     for (int i = 0; i < count; ++i) {
         objectUnderWork = ObjectAt(document, i);
         if (objectUnderWork.object == nullptr || objectUnderWork.document == nullptr) continue;
         if (hostapi::MQDoc_GetObjectIndex(document, objectUnderWork.object) < 0) continue;
         if (hostapi::MQObj_GetIntValue(objectUnderWork.object, MQ_OBJ_INT_LOCKING) != 0) continue;
-        RunGeometryCommand();
+        PlanGeometryCommand(plan);
         if (IsFamily(commandNumber, Family::Clear)) {
-            selection::ClearSelection(document, commandNumber);
-            return 1;
+            selection::ClearSelection(commandNumber, plan);
+            return;
         }
     }
+}
+
+int Vexolin::DispatchCommand() {
+    if (!RunCommandDialog()) return 0;
+    // All or nothing: the command reads the document and allocates all it
+    // needs while it plans; a failure there throws and changes nothing (the
+    // export returns 0). Applying the plan cannot fail.
+    selection::SelectionPlan plan(document);
+    PlanCommand(plan);
+    plan.Apply();
     return 1;
 }
 

@@ -10,6 +10,7 @@
 #include "commands/options.h"
 #include "mesh/cmq_object.h"
 #include "plugin/plugin_base.h"
+#include "select/selection_plan.h"
 
 class Vexolin final : public MQSelectPlugin {
 public:
@@ -32,7 +33,9 @@ public:
     MQBOOL Execute(int index, MQDocument document) override;
 
     // Shows the dialog and carries out the chosen command; 1 when a command
-    // was chosen (whatever it did), 0 when the dialog was cancelled.
+    // was chosen (whatever it selected), 0 when the dialog was cancelled.
+    // Throws when the command cannot run (out of memory, an impossible host
+    // answer); the selection is then unchanged.
     int DispatchCommand();
 
     // Loads the options, runs the command dialog and, when it ended with a
@@ -55,10 +58,13 @@ public:
 private:
     CommandChooser commandChooser_ = nullptr;
 
-    // Runs commandNumber on objectUnderWork, as the single-object path does.
-    void RunOnObjectUnderWork();
+    // Records in `plan` the selection changes of commandNumber: on
+    // objectUnderWork, or with "All objects" on every unlocked object.
+    void PlanCommand(selection::SelectionPlan &plan);
+    // commandNumber on objectUnderWork, as the single-object path does.
+    void PlanOnObjectUnderWork(selection::SelectionPlan &plan);
     // Commands 1 to 15 on objectUnderWork, for one object of either path.
-    void RunGeometryCommand();
+    void PlanGeometryCommand(selection::SelectionPlan &plan);
 };
 
 // The one plug-in object of the module, made on first use.

@@ -55,26 +55,32 @@ bool VertexPasses(Side side, float v, float range) {
 
 } // namespace
 
-int SelectVertexByAxis(cmq::CMQObject &object, const CommandInput &input) {
+int SelectVertexByAxis(cmq::CMQObject &object, const CommandInput &input, SelectionPlan &plan) {
     AxisTest test;
     if (!AxisTestOf(input.command, test)) return 0;
     const ObjectMatrix matrix = ReadMatrix(object);
+    const int objectIndex = hostapi::MQDoc_GetObjectIndex(object.document, object.object);
     for (auto it = cmq::FirstVertex(object); !cmq::AtEnd(it); cmq::Next(it)) {
         const auto vertex = *it;
         const float v = Coordinate(vertex->position, input.local, matrix, test.axis);
-        if (VertexPasses(test.side, v, input.range)) {
-            hostapi::MQDoc_AddSelectVertex(object.document,
-                                           hostapi::MQDoc_GetObjectIndex(object.document, object.object),
-                                           vertex->index);
-        }
+        if (VertexPasses(test.side, v, input.range)) plan.AddVertex(objectIndex, vertex->index);
     }
     return 1;
 }
 
+int SelectVertexByAxis(cmq::CMQObject &object, const CommandInput &input) {
+    return PlanAndApply(object.document, [&](SelectionPlan &plan) { return SelectVertexByAxis(object, input, plan); });
+}
+
 int SelectFaceByAxis(cmq::CMQObject &object, const CommandInput &input) {
+    return PlanAndApply(object.document, [&](SelectionPlan &plan) { return SelectFaceByAxis(object, input, plan); });
+}
+
+int SelectFaceByAxis(cmq::CMQObject &object, const CommandInput &input, SelectionPlan &plan) {
     AxisTest test;
     if (!AxisTestOf(input.command, test) || test.side == Side::On) return 0;
     const ObjectMatrix matrix = ReadMatrix(object);
+    const int objectIndex = hostapi::MQDoc_GetObjectIndex(object.document, object.object);
     for (auto it = cmq::FirstFace(object); !cmq::AtEnd(it); cmq::Next(it)) {
         const std::vector<int32_t> points = object.GetFacePoints(it.index);
         // Not tolerant and not strict: a face touching the plane still lies on
@@ -85,11 +91,7 @@ int SelectFaceByAxis(cmq::CMQObject &object, const CommandInput &input) {
             const bool passes = test.side == Side::Below ? c <= 0.0f : c >= 0.0f;
             onSide = onSide && passes;
         }
-        if (onSide) {
-            hostapi::MQDoc_AddSelectFace(object.document,
-                                         hostapi::MQDoc_GetObjectIndex(object.document, object.object),
-                                         it.index);
-        }
+        if (onSide) plan.AddFace(objectIndex, it.index);
     }
     return 1;
 }

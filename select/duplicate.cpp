@@ -11,6 +11,7 @@
 
 #include "select/flat_hash.h"
 #include "host/host_api.h"
+#include "mesh/host_count.h"
 #include "select/object_snapshot.h"
 #include "select/scratch.h"
 
@@ -279,7 +280,15 @@ float SquaredDistance(const cmq::CMQVec3 &p, const cmq::CMQVec3 &q) {
 bool IsNearTwin(const cmq::CMQVec3 &p, const cmq::CMQVec3 &q) { return SquaredDistance(p, q) < 0.001f; }
 
 int FaceToDuplicateVertex(const cmq::CMQObject &object) {
-    SelectionCalls sel(object);
+    return PlanAndApply(object.document, [&](SelectionPlan &plan) { return FaceToDuplicateVertex(object, plan); });
+}
+
+int LineToDuplicateVertex(const cmq::CMQObject &object) {
+    return PlanAndApply(object.document, [&](SelectionPlan &plan) { return LineToDuplicateVertex(object, plan); });
+}
+
+int FaceToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
+    SelectionCalls sel(object, plan);
     std::optional<VertexTable> vertices;
     std::optional<ExactIndex> byPosition;
     const auto hasTwin = [&](int32_t v) {
@@ -293,16 +302,16 @@ int FaceToDuplicateVertex(const cmq::CMQObject &object) {
     // Only the selected faces' points are read. A point shared by several
     // selected faces is looked at once: if it had a twin it was selected
     // then, and if not it has none now.
-    const int faceCount = std::max(0, hostapi::MQObj_GetFaceCount(object.object));
-    const int32_t slots = std::max(0, hostapi::MQObj_GetVertexCount(object.object));
+    const int faceCount = static_cast<int>(cmq::CheckedCount(hostapi::MQObj_GetFaceCount(object.object)));
+    const int32_t slots = static_cast<int32_t>(cmq::CheckedCount(hostapi::MQObj_GetVertexCount(object.object)));
     ScratchVector<uint8_t> seenVector;
     std::vector<uint8_t> &seen = *seenVector;
     seen.assign(static_cast<std::size_t>(slots), 0);
     ScratchVector<int32_t> pointsVector;
     std::vector<int32_t> &points = *pointsVector;
     for (int32_t f = 0; f < faceCount; ++f) {
-        const int n = hostapi::MQObj_GetFacePointCount(object.object, f);
-        if (n <= 0 || !sel.IsFaceSelected(f)) continue;
+        const int n = static_cast<int>(cmq::CheckedCount(hostapi::MQObj_GetFacePointCount(object.object, f), sizeof(int32_t)));
+        if (n == 0 || !sel.IsFaceSelected(f)) continue;
         // Preset to -1: an entry the host leaves unwritten names no vertex.
         points.assign(static_cast<std::size_t>(n), -1);
         hostapi::MQObj_GetFacePointArray(object.object, f, points.data());
@@ -319,8 +328,8 @@ int FaceToDuplicateVertex(const cmq::CMQObject &object) {
     return 1;
 }
 
-int LineToDuplicateVertex(const cmq::CMQObject &object) {
-    SelectionCalls sel(object);
+int LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
+    SelectionCalls sel(object, plan);
     std::optional<VertexTable> vertices;
     std::optional<GridIndex> grid;
     const auto hasTwin = [&](int32_t v) {
@@ -345,8 +354,8 @@ int LineToDuplicateVertex(const cmq::CMQObject &object) {
     // found before, and the line selection is cleared at the end (which also
     // drops each handled line). A face's points are read only when one of
     // its lines is selected.
-    const int faceCount = std::max(0, hostapi::MQObj_GetFaceCount(object.object));
-    const int32_t slots = std::max(0, hostapi::MQObj_GetVertexCount(object.object));
+    const int faceCount = static_cast<int>(cmq::CheckedCount(hostapi::MQObj_GetFaceCount(object.object)));
+    const int32_t slots = static_cast<int32_t>(cmq::CheckedCount(hostapi::MQObj_GetVertexCount(object.object)));
     ScratchVector<Twin> twinVector;
     std::vector<Twin> &twin = *twinVector;
     twin.assign(static_cast<std::size_t>(slots), Twin::Unknown);
@@ -360,7 +369,7 @@ int LineToDuplicateVertex(const cmq::CMQObject &object) {
     ScratchVector<int32_t> pointsVector;
     std::vector<int32_t> &points = *pointsVector;
     for (int32_t f = 0; f < faceCount; ++f) {
-        const int n = hostapi::MQObj_GetFacePointCount(object.object, f);
+        const int n = static_cast<int>(cmq::CheckedCount(hostapi::MQObj_GetFacePointCount(object.object, f), sizeof(int32_t)));
         bool read = false;
         for (int32_t j = 0; j < n; ++j) {
             if (!sel.IsLineSelected(f, j)) continue;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "mesh/cmq_object.h"
+#include "select/selection_plan.h"
 
 namespace selection {
 
@@ -11,12 +12,14 @@ namespace selection {
 // equals -0, a NaN equals nothing) is added to the vertex selection. Then the
 // document's face selection is cleared, in every object.
 int FaceToDuplicateVertex(const cmq::CMQObject &object);
+int FaceToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan);
 
 // 25: every endpoint of a selected line of a live face that has a twin whose
 // squared distance, computed in single precision as dx² + dy² + dz², is
 // below 0.001 is added to the vertex selection. Then the document's line
 // selection is cleared, in every object.
 int LineToDuplicateVertex(const cmq::CMQObject &object);
+int LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan);
 
 // The squared distance of the near-twin test, in float, summed in order.
 float SquaredDistance(const cmq::CMQVec3 &p, const cmq::CMQVec3 &q);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/host_api.h"
+#include "mesh/host_count.h"
 #include "mesh/cmq_walk.h"
 #include "select/edge_table.h"
 #include "select/vector_math.h"
@@ -17,7 +18,7 @@ namespace {
 constexpr int kEdgeCommand = 14;
 constexpr int kRidgeCommand = 15;
 
-// Looked up afresh before every selection query and change.
+// Looked up afresh before every selection query.
 int ObjectIndex(const cmq::CMQObject &object) {
     return hostapi::MQDoc_GetObjectIndex(object.document, object.object);
 }
@@ -29,10 +30,6 @@ bool IsCovered(const cmq::CMQObject &object, int32_t face, int32_t line, int32_t
     if (hostapi::MQDoc_IsSelectFace(object.document, ObjectIndex(object), face) != 0) return true;
     return hostapi::MQDoc_IsSelectVertex(object.document, ObjectIndex(object), a) != 0 &&
            hostapi::MQDoc_IsSelectVertex(object.document, ObjectIndex(object), b) != 0;
-}
-
-void AddLine(const cmq::CMQObject &object, const cmq::CMQLine &line) {
-    hostapi::MQDoc_AddSelectLine(object.document, ObjectIndex(object), line.face, line.line);
 }
 
 // What step 1 read of the object: every live face's points, one flat list,
@@ -70,7 +67,7 @@ struct FaceLines {
 // walk, in a tight loop: memory touched between host calls cannot overlap
 // its cache misses with anything.
 bool ReadFaceLines(cmq::CMQObject &object, int faceCount, FaceLines &lines) {
-    lines.faceStart.assign(static_cast<std::size_t>(faceCount > 0 ? faceCount : 0), 0);
+    lines.faceStart.assign(cmq::CheckedCount(faceCount, sizeof(uint32_t) + sizeof(int32_t)), 0);
     lines.faceSize.assign(lines.faceStart.size(), 0);
     // Quads are typical; a host reporting very many slots does not get a
     // huge reservation up front, the lists grow as faces arrive instead.
@@ -82,10 +79,11 @@ bool ReadFaceLines(cmq::CMQObject &object, int faceCount, FaceLines &lines) {
     for (auto it = cmq::FirstFace(object); !cmq::AtEnd(it); cmq::Next(it)) {
         const int32_t face = it.index;
         // As GetFacePoints: the count, then the points of a face that has any.
-        const int count = hostapi::MQObj_GetFacePointCount(object.object, face);
-        const std::size_t n = count > 0 ? static_cast<std::size_t>(count) : 0;
+        const std::size_t n = cmq::CheckedCount(hostapi::MQObj_GetFacePointCount(object.object, face), sizeof(int32_t));
         if (n < 2) return false;
         const std::size_t at = lines.points.size();
+        // Faces and lines are found by 32-bit offsets into the point list.
+        cmq::CheckFits32(at + n);
         // Preset to 0, as a fresh point list is: an entry the host leaves
         // unwritten reads as vertex 0.
         lines.points.resize(at + n, 0);
@@ -183,6 +181,10 @@ LineFrame ReadLineFrame(const cmq::CMQObject &object, std::span<const int32_t> p
 }
 
 int SelectEdgeRidge(cmq::CMQObject &object, const CommandInput &input) {
+    return PlanAndApply(object.document, [&](SelectionPlan &plan) { return SelectEdgeRidge(object, input, plan); });
+}
+
+int SelectEdgeRidge(cmq::CMQObject &object, const CommandInput &input, SelectionPlan &plan) {
     if (input.command != kEdgeCommand && input.command != kRidgeCommand) return 0;
 
     // Closed meshes have about two keys per face, so size for that.
@@ -195,8 +197,11 @@ int SelectEdgeRidge(cmq::CMQObject &object, const CommandInput &input) {
     const EdgeGroups &groups = lines.groups;
 
     // The old selection has been read into the candidates; with several
-    // objects the results accumulate instead.
-    if (!input.allObjects) hostapi::MQDoc_ClearSelect(object.document, MQ_SELECT_ALL);
+    // objects the results accumulate instead. The clear is only recorded:
+    // the folds below still read positions, and every read comes before the
+    // first change (the positions do not depend on the selection anyway).
+    if (!input.allObjects) plan.Clear(MQ_SELECT_ALL);
+    const int objectIndex = ObjectIndex(object);
 
     const RidgeWindow window = RidgeWindow::From(input);
     const bool restricted = groups.anyCandidate;
@@ -206,13 +211,16 @@ int SelectEdgeRidge(cmq::CMQObject &object, const CommandInput &input) {
         if (count == 0) continue; // not the first line of its pair
         if (restricted && (state & EdgeGroups::kCandidate) == 0) continue;
         if (input.command == kEdgeCommand) {
-            if (count == 1) AddLine(object, lines.LineOf(i));
+            if (count == 1) {
+                const cmq::CMQLine line = lines.LineOf(i);
+                plan.AddLine(objectIndex, line.face, line.line);
+            }
         } else if (count == 2) {
             const cmq::CMQLine first = lines.LineOf(i);
             const cmq::CMQLine second = lines.LineOf(groups.second[i]);
             if (window.Contains(SignedFold(object, lines, first, second))) {
-                AddLine(object, first);
-                AddLine(object, second);
+                plan.AddLine(objectIndex, first.face, first.line);
+                plan.AddLine(objectIndex, second.face, second.line);
             }
         }
     }

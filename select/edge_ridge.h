@@ -7,6 +7,7 @@
 
 #include "mesh/cmq_object.h"
 #include "select/command_input.h"
+#include "select/selection_plan.h"
 
 namespace selection {
 
@@ -24,6 +25,8 @@ namespace selection {
 // Returns 1 when the command ran; 0 for any other command number, and 0
 // when the object has a face of one point, both touching nothing.
 int SelectEdgeRidge(cmq::CMQObject &object, const CommandInput &input);
+// The same, with the selection changes recorded in `plan`.
+int SelectEdgeRidge(cmq::CMQObject &object, const CommandInput &input, SelectionPlan &plan);
 
 // Degrees to radians as the window uses it (single precision).
 inline constexpr float kDegreesToRadians = 0.017453292f;

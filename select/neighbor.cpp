@@ -5,13 +5,16 @@
 
 #include "select/duplicate.h"
 #include "host/host_api.h"
+#include "mesh/host_count.h"
 #include "select/object_snapshot.h"
 #include "select/vertex_pair_set.h"
 
 namespace selection {
 namespace {
 
-int32_t VertexSlots(const cmq::CMQObject &object) { return hostapi::MQObj_GetVertexCount(object.object); }
+int32_t VertexSlots(const cmq::CMQObject &object) {
+    return static_cast<int32_t>(cmq::CheckedCount(hostapi::MQObj_GetVertexCount(object.object)));
+}
 
 void AddLine(VertexPairSet &edges, const FaceTable &faces, int32_t face, int32_t line) {
     const cmq::CMQLineEnds ends = faces.Line(face, line);
@@ -26,9 +29,9 @@ bool HasLine(const VertexPairSet &edges, const FaceTable &faces, int32_t face, i
 // Adds every line of every live face whose endpoints pass `test`, which is
 // given the start and end vertex and the selection cache.
 template <class Test>
-void AddLinesWhere(const cmq::CMQObject &object, Test test) {
+void AddLinesWhere(const cmq::CMQObject &object, SelectionPlan &plan, Test test) {
     const FaceTable faces(object);
-    SelectionCalls sel(object);
+    SelectionCalls sel(object, plan);
     for (int32_t f = 0; f < faces.FaceCount(); ++f) {
         for (int32_t j = 0; j < faces.PointCount(f); ++j) {
             const cmq::CMQLineEnds ends = faces.Line(f, j);
@@ -39,9 +42,9 @@ void AddLinesWhere(const cmq::CMQObject &object, Test test) {
 
 } // namespace
 
-int VertexToFaceAny(const cmq::CMQObject &object) {
+int VertexToFaceAny(const cmq::CMQObject &object, SelectionPlan &plan) {
     const FaceTable faces(object);
-    SelectionCalls sel(object);
+    SelectionCalls sel(object, plan);
     for (int32_t f = 0; f < faces.FaceCount(); ++f) {
         for (int32_t v : faces.Points(f)) {
             if (sel.IsVertexSelectedCached(v)) {
@@ -53,9 +56,9 @@ int VertexToFaceAny(const cmq::CMQObject &object) {
     return 1;
 }
 
-int VertexToFaceAll(const cmq::CMQObject &object) {
+int VertexToFaceAll(const cmq::CMQObject &object, SelectionPlan &plan) {
     const FaceTable faces(object);
-    SelectionCalls sel(object);
+    SelectionCalls sel(object, plan);
     for (int32_t f = 0; f < faces.FaceCount(); ++f) {
         if (!faces.IsLive(f)) continue;
         bool all = true;
@@ -70,9 +73,9 @@ int VertexToFaceAll(const cmq::CMQObject &object) {
     return 1;
 }
 
-int LineToVertex(const cmq::CMQObject &object) {
+int LineToVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
     const FaceTable faces(object);
-    SelectionCalls sel(object);
+    SelectionCalls sel(object, plan);
     for (int32_t f = 0; f < faces.FaceCount(); ++f) {
         for (int32_t j = 0; j < faces.PointCount(f); ++j) {
             if (!sel.IsLineSelected(f, j)) continue;
@@ -84,9 +87,9 @@ int LineToVertex(const cmq::CMQObject &object) {
     return 1;
 }
 
-int FaceToVertex(const cmq::CMQObject &object) {
+int FaceToVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
     const FaceTable faces(object);
-    SelectionCalls sel(object);
+    SelectionCalls sel(object, plan);
     for (int32_t f = 0; f < faces.FaceCount(); ++f) {
         if (!faces.IsLive(f) || !sel.IsFaceSelected(f)) continue;
         for (int32_t v : faces.Points(f)) sel.AddVertexOnce(v);
@@ -94,23 +97,23 @@ int FaceToVertex(const cmq::CMQObject &object) {
     return 1;
 }
 
-int VertexToLineAny(const cmq::CMQObject &object) {
-    AddLinesWhere(object, [](SelectionCalls &sel, int32_t a, int32_t b) {
+int VertexToLineAny(const cmq::CMQObject &object, SelectionPlan &plan) {
+    AddLinesWhere(object, plan, [](SelectionCalls &sel, int32_t a, int32_t b) {
         return sel.IsVertexSelectedCached(a) || sel.IsVertexSelectedCached(b);
     });
     return 1;
 }
 
-int VertexToLineAll(const cmq::CMQObject &object) {
-    AddLinesWhere(object, [](SelectionCalls &sel, int32_t a, int32_t b) {
+int VertexToLineAll(const cmq::CMQObject &object, SelectionPlan &plan) {
+    AddLinesWhere(object, plan, [](SelectionCalls &sel, int32_t a, int32_t b) {
         return sel.IsVertexSelectedCached(a) && sel.IsVertexSelectedCached(b);
     });
     return 1;
 }
 
-int FaceToLine(const cmq::CMQObject &object) {
+int FaceToLine(const cmq::CMQObject &object, SelectionPlan &plan) {
     const FaceTable faces(object);
-    SelectionCalls sel(object);
+    SelectionCalls sel(object, plan);
     // Every line of a selected face is added, so a line of another selected
     // face on a shared edge is added by that face itself. Only unselected
     // faces need the edge lookup.
@@ -138,9 +141,9 @@ int FaceToLine(const cmq::CMQObject &object) {
     return 1;
 }
 
-int TwoLinesToFace(const cmq::CMQObject &object) {
+int TwoLinesToFace(const cmq::CMQObject &object, SelectionPlan &plan) {
     const FaceTable faces(object);
-    SelectionCalls sel(object);
+    SelectionCalls sel(object, plan);
     VertexPairSet edges(VertexSlots(object));
     for (int32_t f = 0; f < faces.FaceCount(); ++f)
         for (int32_t j = 0; j < faces.PointCount(f); ++j)
@@ -156,22 +159,27 @@ int TwoLinesToFace(const cmq::CMQObject &object) {
     return 1;
 }
 
-int DispatchNeighborCommand(cmq::CMQObject &object, int command) {
+int DispatchNeighborCommand(cmq::CMQObject &object, int command, SelectionPlan &plan) {
     if (command < 16 || command > 25) return 0;
     // A document without a current object: nothing to work on.
     if (object.object == nullptr) return 1;
     switch (command) {
-    case 16: return VertexToFaceAny(object);
-    case 17: return VertexToFaceAll(object);
-    case 18: return LineToVertex(object);
-    case 19: return FaceToVertex(object);
-    case 20: return VertexToLineAny(object);
-    case 21: return VertexToLineAll(object);
-    case 22: return FaceToLine(object);
-    case 23: return TwoLinesToFace(object);
-    case 24: return FaceToDuplicateVertex(object);
-    default: return LineToDuplicateVertex(object);
+    case 16: return VertexToFaceAny(object, plan);
+    case 17: return VertexToFaceAll(object, plan);
+    case 18: return LineToVertex(object, plan);
+    case 19: return FaceToVertex(object, plan);
+    case 20: return VertexToLineAny(object, plan);
+    case 21: return VertexToLineAll(object, plan);
+    case 22: return FaceToLine(object, plan);
+    case 23: return TwoLinesToFace(object, plan);
+    case 24: return FaceToDuplicateVertex(object, plan);
+    default: return LineToDuplicateVertex(object, plan);
     }
+}
+
+int DispatchNeighborCommand(cmq::CMQObject &object, int command) {
+    return PlanAndApply(object.document,
+                        [&](SelectionPlan &plan) { return DispatchNeighborCommand(object, command, plan); });
 }
 
 } // namespace selection

@@ -3,25 +3,28 @@
 #include <algorithm>
 
 #include "host/host_api.h"
+#include "mesh/host_count.h"
 
 namespace selection {
 
 FaceTable::FaceTable(const cmq::CMQObject &object) {
-    const int faceCount = std::max(0, hostapi::MQObj_GetFaceCount(object.object));
+    const std::size_t faceCount = cmq::CheckedCount(hostapi::MQObj_GetFaceCount(object.object), sizeof(std::size_t));
     std::vector<std::size_t> &start = *start_;
     std::vector<int32_t> &count = *count_;
     std::vector<int32_t> &points = *points_;
-    start.resize(static_cast<std::size_t>(faceCount));
-    count.resize(static_cast<std::size_t>(faceCount));
+    start.resize(faceCount);
+    count.resize(faceCount);
     // Quads are typical; a host reporting very many slots does not get a
     // huge reservation up front, the list grows as faces arrive instead.
-    points.reserve(std::min<std::size_t>(static_cast<std::size_t>(faceCount) * 4, std::size_t{1} << 24));
-    for (int32_t f = 0; f < faceCount; ++f) {
-        const int n = std::max(0, hostapi::MQObj_GetFacePointCount(object.object, f));
+    points.reserve(std::min<std::size_t>(faceCount * 4, std::size_t{1} << 24));
+    for (int32_t f = 0; static_cast<std::size_t>(f) < faceCount; ++f) {
+        const int n = hostapi::MQObj_GetFacePointCount(object.object, f);
         const std::size_t at = points.size();
         start[static_cast<std::size_t>(f)] = at;
-        count[static_cast<std::size_t>(f)] = n;
+        // A deleted face has no points; fewer than none is no answer.
+        count[static_cast<std::size_t>(f)] = static_cast<int32_t>(cmq::CheckedCount(n, sizeof(int32_t)));
         if (n == 0) continue;
+        cmq::CheckedCount(static_cast<int64_t>(at) + n, sizeof(int32_t));
         // Preset to -1: an entry the host leaves unwritten names no vertex.
         points.resize(at + static_cast<std::size_t>(n), -1);
         hostapi::MQObj_GetFacePointArray(object.object, f, points.data() + at);
@@ -35,11 +38,12 @@ cmq::CMQLineEnds FaceTable::Line(int32_t face, int32_t line) const {
 }
 
 VertexTable::VertexTable(const cmq::CMQObject &object) {
-    const int vertexCount = std::max(0, hostapi::MQObj_GetVertexCount(object.object));
+    const int vertexCount = hostapi::MQObj_GetVertexCount(object.object);
+    const std::size_t slots = cmq::CheckedCount(vertexCount, sizeof(cmq::CMQVec3));
     std::vector<uint8_t> &live = *live_;
     std::vector<cmq::CMQVec3> &positions = *positions_;
-    live.assign(static_cast<std::size_t>(vertexCount), 0);
-    positions.assign(static_cast<std::size_t>(vertexCount), cmq::CMQVec3{0.0f, 0.0f, 0.0f});
+    live.assign(slots, 0);
+    positions.assign(slots, cmq::CMQVec3{0.0f, 0.0f, 0.0f});
     for (int32_t v = 0; v < vertexCount; ++v) {
         if (hostapi::MQObj_GetVertexRefCount(object.object, v) < 1) continue;
         live[static_cast<std::size_t>(v)] = 1;
@@ -47,10 +51,11 @@ VertexTable::VertexTable(const cmq::CMQObject &object) {
     }
 }
 
-SelectionCalls::SelectionCalls(const cmq::CMQObject &object)
+SelectionCalls::SelectionCalls(const cmq::CMQObject &object, SelectionPlan &plan)
     : document_(object.document),
+      plan_(plan),
       objectIndex_(hostapi::MQDoc_GetObjectIndex(object.document, object.object)),
-      vertexSlots_(std::max(0, hostapi::MQObj_GetVertexCount(object.object))) {}
+      vertexSlots_(static_cast<int32_t>(cmq::CheckedCount(hostapi::MQObj_GetVertexCount(object.object)))) {}
 
 int8_t *SelectionCalls::CacheSlot(std::vector<int8_t> &cache, int32_t v) {
     if (v < 0 || v >= vertexSlots_) return nullptr;
@@ -77,15 +82,13 @@ bool SelectionCalls::IsLineSelected(int32_t face, int32_t line) const {
     return hostapi::MQDoc_IsSelectLine(document_, objectIndex_, face, line) != 0;
 }
 
-void SelectionCalls::AddVertex(int32_t v) const { hostapi::MQDoc_AddSelectVertex(document_, objectIndex_, v); }
+void SelectionCalls::AddVertex(int32_t v) { plan_.AddVertex(objectIndex_, v); }
 
-void SelectionCalls::AddFace(int32_t face) const { hostapi::MQDoc_AddSelectFace(document_, objectIndex_, face); }
+void SelectionCalls::AddFace(int32_t face) { plan_.AddFace(objectIndex_, face); }
 
-void SelectionCalls::AddLine(int32_t face, int32_t line) const {
-    hostapi::MQDoc_AddSelectLine(document_, objectIndex_, face, line);
-}
+void SelectionCalls::AddLine(int32_t face, int32_t line) { plan_.AddLine(objectIndex_, face, line); }
 
-void SelectionCalls::Clear(MQDWORD kinds) const { hostapi::MQDoc_ClearSelect(document_, kinds); }
+void SelectionCalls::Clear(MQDWORD kinds) { plan_.Clear(kinds); }
 
 void SelectionCalls::AddVertexOnce(int32_t v) {
     int8_t *slot = CacheSlot(*vertexAdded_, v);

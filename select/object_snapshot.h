@@ -13,6 +13,7 @@
 
 #include "mesh/cmq_object.h"
 #include "select/scratch.h"
+#include "select/selection_plan.h"
 
 namespace selection {
 
@@ -60,10 +61,11 @@ private:
 };
 
 // The selection calls of one command on one object, with the object's index
-// in the document read once (it cannot change while a command runs).
+// in the document read once (it cannot change while a command runs). Queries
+// go to the host at once; changes are recorded in `plan`.
 class SelectionCalls {
 public:
-    explicit SelectionCalls(const cmq::CMQObject &object);
+    SelectionCalls(const cmq::CMQObject &object, SelectionPlan &plan);
 
     int ObjectIndex() const { return objectIndex_; }
 
@@ -74,10 +76,10 @@ public:
     bool IsVertexSelected(int32_t v) const;
     bool IsFaceSelected(int32_t face) const;
     bool IsLineSelected(int32_t face, int32_t line) const;
-    void AddVertex(int32_t v) const;
-    void AddFace(int32_t face) const;
-    void AddLine(int32_t face, int32_t line) const;
-    void Clear(MQDWORD kinds) const;
+    void AddVertex(int32_t v);
+    void AddFace(int32_t face);
+    void AddLine(int32_t face, int32_t line);
+    void Clear(MQDWORD kinds);
 
     // Adds the vertex unless this object has already added it during this
     // command (adding twice changes nothing).
@@ -88,6 +90,7 @@ private:
     int8_t *CacheSlot(std::vector<int8_t> &cache, int32_t v);
 
     MQDocument document_;
+    SelectionPlan &plan_;
     int objectIndex_;
     int32_t vertexSlots_;
     ScratchVector<int8_t> vertexSelected_; // kUnknown, 0 or 1

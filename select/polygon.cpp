@@ -6,6 +6,10 @@
 namespace selection {
 
 int SelectPolygonByCount(cmq::CMQObject &object, int command) {
+    return PlanAndApply(object.document, [&](SelectionPlan &plan) { return SelectPolygonByCount(object, command, plan); });
+}
+
+int SelectPolygonByCount(cmq::CMQObject &object, int command, SelectionPlan &plan) {
     bool (*matches)(int);
     switch (command) {
     case 10: matches = [](int n) { return n >= 5; }; break;
@@ -14,13 +18,10 @@ int SelectPolygonByCount(cmq::CMQObject &object, int command) {
     case 13: matches = [](int n) { return n == 2; }; break;
     default: return 0;
     }
+    const int objectIndex = hostapi::MQDoc_GetObjectIndex(object.document, object.object);
     for (auto it = cmq::FirstFace(object); !cmq::AtEnd(it); cmq::Next(it)) {
         const int n = hostapi::MQObj_GetFacePointCount(object.object, it.index);
-        if (matches(n)) {
-            hostapi::MQDoc_AddSelectFace(object.document,
-                                         hostapi::MQDoc_GetObjectIndex(object.document, object.object),
-                                         it.index);
-        }
+        if (matches(n)) plan.AddFace(objectIndex, it.index);
     }
     return 1;
 }

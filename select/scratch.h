@@ -1,4 +1,5 @@
-// Working arrays that keep their memory from one command to the next.
+// Working arrays that keep their memory from one command to the next, up to
+// a small cap.
 //
 // A command over a large object fills arrays of several megabytes. Freed at
 // the end of every command, that memory goes back to the system and must be
@@ -7,14 +8,43 @@
 // emptied (size 0, capacity kept), so only the contents' memory is reused:
 // every borrower starts from an empty vector and carries nothing over.
 //
+// The pool never holds more than kScratchPoolCap bytes of capacity in all:
+// a vector that would take it past the cap is freed when its borrower ends,
+// so an idle modeller keeps no large buffers from the last command.
+//
+// After a command that failed (it may have failed for want of memory), the
+// pools give back everything they hold: ReleaseScratchPools.
+//
 // Borrowers may nest (each takes its own vector). Single-threaded, as every
 // command runs on the host's user-interface thread.
 #pragma once
 
+#include <cstddef>
 #include <utility>
 #include <vector>
 
 namespace selection {
+
+inline constexpr std::size_t kScratchPoolCap = std::size_t{16} << 20;
+
+namespace scratch_detail {
+// Capacity, in bytes, of every vector held by the pools of all types.
+inline std::size_t pooledBytes = 0;
+// One function per element type that empties that type's pool; filled as
+// the pools come into use (no allocation: a type past the table's end is
+// simply never pooled, see ScratchVector's destructor).
+inline constexpr int kMaxPools = 32;
+inline void (*releasers[kMaxPools])() = {};
+inline int releaserCount = 0;
+} // namespace scratch_detail
+
+// Bytes of capacity the pools hold now.
+inline std::size_t PooledScratchBytes() { return scratch_detail::pooledBytes; }
+
+// Frees every vector the pools hold.
+inline void ReleaseScratchPools() noexcept {
+    for (int i = 0; i < scratch_detail::releaserCount; ++i) scratch_detail::releasers[i]();
+}
 
 template <class T>
 class ScratchVector {
@@ -22,8 +52,12 @@ public:
     ScratchVector() : vector_(Take()) {}
     ~ScratchVector() {
         vector_.clear();
+        const std::size_t bytes = vector_.capacity() * sizeof(T);
+        if (bytes == 0 || bytes > kScratchPoolCap - scratch_detail::pooledBytes) return; // freed
+        if (!Registered()) return;
         try {
             Pool().push_back(std::move(vector_));
+            scratch_detail::pooledBytes += bytes;
         } catch (...) {
             // No room to keep it: the memory is simply freed.
         }
@@ -41,11 +75,26 @@ private:
         static std::vector<std::vector<T>> pool;
         return pool;
     }
+    // Registers this type's releaser once; false when the table is full.
+    static bool Registered() {
+        static const bool registered = [] {
+            if (scratch_detail::releaserCount == scratch_detail::kMaxPools) return false;
+            scratch_detail::releasers[scratch_detail::releaserCount++] = &Release;
+            return true;
+        }();
+        return registered;
+    }
+    static void Release() {
+        std::vector<std::vector<T>> &pool = Pool();
+        for (const std::vector<T> &v : pool) scratch_detail::pooledBytes -= v.capacity() * sizeof(T);
+        std::vector<std::vector<T>>().swap(pool);
+    }
     static std::vector<T> Take() {
         std::vector<std::vector<T>> &pool = Pool();
         if (pool.empty()) return {};
         std::vector<T> taken = std::move(pool.back());
         pool.pop_back();
+        scratch_detail::pooledBytes -= taken.capacity() * sizeof(T);
         taken.clear();
         return taken;
     }

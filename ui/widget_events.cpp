@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "host/contain.h"
 #include "ui/keyword_list.h"
 
 namespace {
@@ -86,7 +87,9 @@ template <class Record> void WriteRect(const Record &r, const ItemRect &rect) {
 
 } // namespace
 
-int MQ_CALL WidgetEventCallback(void *context, void **values, void *closure) {
+namespace {
+
+int DeliverEvent(void *context, void **values, void *closure) {
     const EventValues ev(values);
     const int32_t targetId = ev.Int("target_id", 0);
     const int32_t senderId = ev.Int("sender_id", 0);
@@ -164,4 +167,12 @@ int MQ_CALL WidgetEventCallback(void *context, void **values, void *closure) {
         return result;
     }
     return handler->Invoke(sender, context, nullptr);
+}
+
+} // namespace
+
+// A handler that fails (out of memory) reports the event as not handled;
+// nothing unwinds into the host's event loop.
+int MQ_CALL WidgetEventCallback(void *context, void **values, void *closure) {
+    return hostapi::Contain(0, [&] { return DeliverEvent(context, values, closure); });
 }

@@ -2,12 +2,19 @@
 //
 // Every function checks its handles against the live documents and objects
 // and its indices against the slots: a foreign handle or a bad index returns
-// 0 (or -1 where the host reports "not found") and changes nothing.
+// 0 (or -1 where the host reports "not found") and changes nothing. A bad
+// index or a deleted face named by a selection call, a selection query or a
+// geometry read is also recorded as a misbehaviour of the caller
+// (host_checks.h). In hostile mode the counts and arrays are answered as the
+// test asked.
 #include <algorithm>
 
 #include "abi/mq_host_declarations.h"
 #include "standin/core/call_log.h"
 #include "standin/core/document.h"
+#include "standin/core/host_checks.h"
+
+#include <string>
 
 using standin::Document;
 using standin::Object;
@@ -16,9 +23,35 @@ using standin::Object;
 
 namespace {
 
+constexpr int32_t kNoIndex = INT32_MIN;
+
 Object *ObjectOf(MQDocument doc, int objindex) {
     Document *d = Document::FromHandle(doc);
     return d != nullptr ? d->ObjectAt(objindex) : nullptr;
+}
+
+std::string Describe(const char *function, int32_t a, int32_t b) {
+    std::string text = std::string(function) + "(" + std::to_string(a);
+    if (b != kNoIndex) text += ", " + std::to_string(b);
+    return text + ")";
+}
+
+// Records a call on an object that names vertex `v` outside its slots.
+void CheckVertex(const Object *o, const char *function, int32_t v) {
+    if (o != nullptr && !o->IsVertex(v)) standin::ReportMisbehaviour(Describe(function, v, kNoIndex) + ": no such vertex");
+}
+
+// Records a call that names face `f` outside the slots or deleted, or (when
+// `line` is given) a line outside the face's lines.
+void CheckFace(const Object *o, const char *function, int32_t f, int32_t line = kNoIndex) {
+    if (o == nullptr) return;
+    if (!o->IsFace(f)) {
+        standin::ReportMisbehaviour(Describe(function, f, line) + ": no such face");
+    } else if (o->PointCount(f) == 0) {
+        standin::ReportMisbehaviour(Describe(function, f, line) + ": deleted face");
+    } else if (line != kNoIndex && !o->IsLine(f, line)) {
+        standin::ReportMisbehaviour(Describe(function, f, line) + ": no such line");
+    }
 }
 
 } // namespace
@@ -52,49 +85,61 @@ STANDIN_HOST_EXPORT void MQ_CALL MQDoc_ClearSelect(MQDocument doc, MQDWORD kinds
 STANDIN_HOST_EXPORT MQBOOL MQ_CALL MQDoc_AddSelectVertex(MQDocument doc, int objindex, int vertindex) {
     standin::LogCall("MQDoc_AddSelectVertex", objindex, vertindex);
     Object *o = ObjectOf(doc, objindex);
+    CheckVertex(o, "MQDoc_AddSelectVertex", vertindex);
     return o != nullptr && o->SelectVertex(vertindex, true) ? 1 : 0;
 }
 
 STANDIN_HOST_EXPORT MQBOOL MQ_CALL MQDoc_AddSelectLine(MQDocument doc, int objindex, int faceindex, int lineindex) {
     standin::LogCall("MQDoc_AddSelectLine", objindex, faceindex, lineindex);
     Object *o = ObjectOf(doc, objindex);
+    CheckFace(o, "MQDoc_AddSelectLine", faceindex, lineindex);
     return o != nullptr && o->SelectLine(faceindex, lineindex, true) ? 1 : 0;
 }
 
 STANDIN_HOST_EXPORT MQBOOL MQ_CALL MQDoc_AddSelectFace(MQDocument doc, int objindex, int faceindex) {
     standin::LogCall("MQDoc_AddSelectFace", objindex, faceindex);
     Object *o = ObjectOf(doc, objindex);
+    CheckFace(o, "MQDoc_AddSelectFace", faceindex);
     return o != nullptr && o->SelectFace(faceindex, true) ? 1 : 0;
 }
 
 STANDIN_HOST_EXPORT MQBOOL MQ_CALL MQDoc_DeleteSelectLine(MQDocument doc, int objindex, int faceindex, int lineindex) {
     standin::LogCall("MQDoc_DeleteSelectLine", objindex, faceindex, lineindex);
     Object *o = ObjectOf(doc, objindex);
+    CheckFace(o, "MQDoc_DeleteSelectLine", faceindex, lineindex);
     return o != nullptr && o->SelectLine(faceindex, lineindex, false) ? 1 : 0;
 }
 
 STANDIN_HOST_EXPORT MQBOOL MQ_CALL MQDoc_IsSelectVertex(MQDocument doc, int objindex, int vertindex) {
     Object *o = ObjectOf(doc, objindex);
+    CheckVertex(o, "MQDoc_IsSelectVertex", vertindex);
     return o != nullptr && o->IsVertexSelected(vertindex) ? 1 : 0;
 }
 
 STANDIN_HOST_EXPORT MQBOOL MQ_CALL MQDoc_IsSelectLine(MQDocument doc, int objindex, int faceindex, int lineindex) {
     Object *o = ObjectOf(doc, objindex);
+    CheckFace(o, "MQDoc_IsSelectLine", faceindex, lineindex);
     return o != nullptr && o->IsLineSelected(faceindex, lineindex) ? 1 : 0;
 }
 
 STANDIN_HOST_EXPORT MQBOOL MQ_CALL MQDoc_IsSelectFace(MQDocument doc, int objindex, int faceindex) {
     Object *o = ObjectOf(doc, objindex);
+    CheckFace(o, "MQDoc_IsSelectFace", faceindex);
     return o != nullptr && o->IsFaceSelected(faceindex) ? 1 : 0;
 }
 
 STANDIN_HOST_EXPORT int MQ_CALL MQObj_GetVertexCount(MQObject obj) {
     Object *o = Document::ObjectFromHandle(obj);
+    const standin::HostileAnswers *hostile = standin::Hostile();
+    if (o != nullptr && hostile != nullptr && hostile->vertexCount) return *hostile->vertexCount;
     return o != nullptr ? o->VertexCount() : 0;
 }
 
 STANDIN_HOST_EXPORT void MQ_CALL MQObj_GetVertex(MQObject obj, int index, float *xyz) {
     Object *o = Document::ObjectFromHandle(obj);
+    const standin::HostileAnswers *hostile = standin::Hostile();
+    if (hostile != nullptr && hostile->arraysLeftUnwritten) return;
+    CheckVertex(o, "MQObj_GetVertex", index);
     if (o == nullptr || xyz == nullptr || !o->IsVertex(index)) return;
     const MQPoint p = o->Position(index);
     xyz[0] = p.x;
@@ -104,21 +149,45 @@ STANDIN_HOST_EXPORT void MQ_CALL MQObj_GetVertex(MQObject obj, int index, float 
 
 STANDIN_HOST_EXPORT int MQ_CALL MQObj_GetVertexRefCount(MQObject obj, int index) {
     Object *o = Document::ObjectFromHandle(obj);
+    CheckVertex(o, "MQObj_GetVertexRefCount", index);
     return o != nullptr && o->IsVertex(index) ? o->RefCount(index) : 0;
 }
 
 STANDIN_HOST_EXPORT int MQ_CALL MQObj_GetFaceCount(MQObject obj) {
     Object *o = Document::ObjectFromHandle(obj);
+    const standin::HostileAnswers *hostile = standin::Hostile();
+    if (o != nullptr && hostile != nullptr && hostile->faceCount) return *hostile->faceCount;
     return o != nullptr ? o->FaceCount() : 0;
 }
 
 STANDIN_HOST_EXPORT int MQ_CALL MQObj_GetFacePointCount(MQObject obj, int face) {
     Object *o = Document::ObjectFromHandle(obj);
+    const standin::HostileAnswers *hostile = standin::Hostile();
+    if (o != nullptr && hostile != nullptr && hostile->facePointCount) return *hostile->facePointCount;
+    // Asking the point count is how a caller finds a deleted face: only an
+    // index outside the slots is a misbehaviour.
+    if (o != nullptr && !o->IsFace(face)) standin::ReportMisbehaviour(Describe("MQObj_GetFacePointCount", face, kNoIndex) + ": no such face");
     return o != nullptr && o->IsFace(face) ? o->PointCount(face) : 0;
 }
 
 STANDIN_HOST_EXPORT void MQ_CALL MQObj_GetFacePointArray(MQObject obj, int face, int *indices) {
     Object *o = Document::ObjectFromHandle(obj);
+    if (const standin::HostileAnswers *hostile = standin::Hostile()) {
+        // The caller sized the array by the count it was told.
+        if (hostile->arraysLeftUnwritten || indices == nullptr || o == nullptr) return;
+        const int32_t told = hostile->facePointCount ? *hostile->facePointCount : (o->IsFace(face) ? o->PointCount(face) : 0);
+        if (told <= 0) return;
+        if (hostile->pointsNameVertexMinusOne) {
+            std::fill_n(indices, told, -1);
+            return;
+        }
+        // Never more entries than the caller was told of.
+        if (!o->IsFace(face)) return;
+        const auto points = o->Points(face);
+        std::copy_n(points.begin(), std::min<std::size_t>(points.size(), static_cast<std::size_t>(told)), indices);
+        return;
+    }
+    CheckFace(o, "MQObj_GetFacePointArray", face);
     if (o == nullptr || indices == nullptr || !o->IsFace(face)) return;
     const auto points = o->Points(face);
     std::copy(points.begin(), points.end(), indices);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "standin/core/document.h"
+#include "standin/core/host_checks.h"
 #include "standin/settings/settings_store.h"
 #include "standin/toolkit/toolkit.h"
 #include "tests/support/plugin_module.h"
@@ -48,6 +49,7 @@ std::optional<std::string> StoredOption(const char *key);
 class DialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        standin::ResetMisbehaviour();
         module = &testsupport::BoundPlugin();
         tk::Reset();
         // Each test starts from the host's default store, empty, as a first
@@ -74,6 +76,9 @@ protected:
         tk::Reset();
         standin::DefaultSettings().Clear();
     }
+    // The host refuses calls naming a deleted face or an index outside the
+    // slots quietly; the plug-in must not have made any.
+    void TearDown() override { EXPECT_EQ(standin::FirstMisbehaviour(), "") << "a call the host had to refuse"; }
     // Runs the plug-in once with the given user actions.
     int Run(standin::Document &doc, std::vector<tk::Action> actions) {
         tk::SetScript(std::move(actions));

@@ -102,6 +102,17 @@ TEST_F(DialogOptions, PositionIsStoredAfterACommandAndKeptOnCancel) {
     EXPECT_EQ(StoredOption("face"), "0");
 }
 
+TEST_F(DialogOptions, StoredCoordinateOfZeroIsAPosition) {
+    // The left or top edge of the screen is a stored position like any other.
+    for (const auto &[x, y] : {std::pair<int, int>{0, 0}, {0, 40}, {40, 0}}) {
+        StoreOption("PosX", std::to_string(x).c_str());
+        StoreOption("PosY", std::to_string(y).c_str());
+        ASSERT_EQ(Run(doc, {tk::Action::Click("Y<0")}), 1);
+        EXPECT_EQ(StoredOption("PosX"), std::to_string(x));
+        EXPECT_EQ(StoredOption("PosY"), std::to_string(y));
+    }
+}
+
 TEST_F(DialogOptions, IndexBoxIsNotPrefilled) {
     ASSERT_EQ(Run(doc, {tk::Action::SetSpinAt(3, 5), tk::Action::Click("Vertex", "select by index")}), 1);
     EXPECT_EQ(doc.ObjectAt(0)->SelectedVertices(), (std::vector<int32_t>{5}));

@@ -1,4 +1,7 @@
-// A test bound to the stand-in host, with one empty document.
+// A test bound to the stand-in host, with one empty document. The host's
+// record of calls naming a deleted face or an index outside the slots is
+// reset before the test and must be empty after it: the host refuses such
+// calls quietly, so without this check a command that makes them passes.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -6,12 +9,17 @@
 #include "host/host_api.h"
 #include "mesh/cmq_object.h"
 #include "standin/core/document.h"
+#include "standin/core/host_checks.h"
 
 namespace testsupport {
 
 class HostTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(hostapi::Bind(STANDIN_HOST_PATH)); }
+    void SetUp() override {
+        standin::ResetMisbehaviour();
+        ASSERT_TRUE(hostapi::Bind(STANDIN_HOST_PATH));
+    }
+    void TearDown() override { EXPECT_EQ(standin::FirstMisbehaviour(), "") << "a call the host had to refuse"; }
 
     // Adds an object and returns its wrapper as the plug-in sees it.
     cmq::CMQObject AddObject(const char *name = "obj") {

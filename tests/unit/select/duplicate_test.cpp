@@ -2,6 +2,7 @@
 // source selection.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 #include <vector>
 
@@ -61,6 +62,23 @@ TEST_F(Duplicate, TwinATenThousandthAwayIsANearTwin) {
 TEST_F(Duplicate, NearTwinBoundIsOnTheSquaredDistance) {
     // 0.03 in x: squared distance 0.0009 counts.
     EXPECT_EQ(Candidate({0, 0, 0}, {0.03f, 0, 0}, 25), (Ints{0}));
+}
+
+TEST_F(Duplicate, NearTwinBoundItselfIsTooFar) {
+    // No single-axis offset squares to exactly 0.001f, the bound. Offset by
+    // (0.03, 0.01) the squared distance is one step below it and counts; with
+    // the float after 0.03 it is exactly the bound, which the strict test
+    // leaves out.
+    const MQPoint below{0.03f, 0.01f, 0};
+    const MQPoint at{std::nextafter(0.03f, 1.0f), 0.01f, 0};
+    ASSERT_LT(selection::SquaredDistance({0, 0, 0}, {below.x, below.y, below.z}), 0.001f);
+    ASSERT_EQ(selection::SquaredDistance({0, 0, 0}, {at.x, at.y, at.z}), 0.001f);
+    EXPECT_EQ(Candidate({0, 0, 0}, below, 25), (Ints{0}));
+}
+
+TEST_F(Duplicate, NearTwinAtTheBoundIsNotSelected) {
+    const MQPoint at{std::nextafter(0.03f, 1.0f), 0.01f, 0};
+    EXPECT_EQ(Candidate({0, 0, 0}, at, 25), (Ints{}));
 }
 
 TEST_F(Duplicate, NearTwinAt0032IsTooFar) {

@@ -1,0 +1,95 @@
+// The real module against a host that answers with values no document has:
+// counts that are negative or too large to allocate, point lists naming
+// vertex -1, arrays left unwritten. Needs no allocation hooks, so it runs
+// wherever the module loads. A count the module cannot use makes the run
+// fail whole: 0, and the selection as it was. Other hostile answers must
+// not crash the module.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "tests/endtoend/dialog_fixture.h"
+
+namespace {
+
+namespace tk = standin::toolkit;
+using endtoend::Selection;
+
+class HostileHost : public ::testing::Test {
+protected:
+    void SetUp() override {
+        module = &testsupport::BoundPlugin();
+        standin::DefaultSettings().Clear();
+        standin::SetHostSettings(&standin::DefaultSettings());
+        endtoend::BuildRichDocument(doc);
+        before = endtoend::SelectionOf(doc);
+    }
+    void TearDown() override {
+        standin::ClearHostileAnswers();
+        standin::ResetMisbehaviour();
+        tk::Reset();
+    }
+    // Presses one button with the hostile answers in force.
+    int Press(const standin::HostileAnswers &answers, const char *label, const char *group = "") {
+        tk::Reset();
+        tk::SetScript({tk::Action::Click(label, group)});
+        standin::SetHostileAnswers(answers);
+        const int result = module->MQModifySelect(0, doc.Handle());
+        standin::ClearHostileAnswers();
+        return result;
+    }
+
+    testsupport::PluginModule *module = nullptr;
+    standin::Document doc;
+    Selection before;
+};
+
+// Commands that size working arrays from the counts, one per family.
+const char *const kTableCommands[] = {"Edge(&E)", "Ridge(&R)", "Vertex -> Face(&W)", "Face => Line(&H)",
+                                      "Face => Dup Vertex(&Q)", "Line => Dup Vertex(&1)"};
+
+TEST_F(HostileHost, ImpossibleCountsFailTheRunAndChangeNothing) {
+    standin::HostileAnswers negative;
+    negative.faceCount = -5;
+    negative.vertexCount = -5;
+    standin::HostileAnswers negativePoints;
+    negativePoints.facePointCount = -3;
+    for (const char *label : kTableCommands) {
+        EXPECT_EQ(Press(negative, label), 0) << label;
+        EXPECT_EQ(endtoend::SelectionOf(doc), before) << label;
+        EXPECT_EQ(Press(negativePoints, label), 0) << label;
+        EXPECT_EQ(endtoend::SelectionOf(doc), before) << label;
+    }
+}
+
+TEST_F(HostileHost, FaceTooLargeForTheAddressSpaceFailsTheRun) {
+    // INT_MAX points of four bytes each are more than a 32-bit process can
+    // address: the allocation throws and the export returns 0. A 64-bit
+    // process could try to fill 8 GB, which a test must not do.
+    if (sizeof(void *) > 4) GTEST_SKIP() << "a 64-bit process can address such a face";
+    standin::HostileAnswers huge;
+    huge.facePointCount = INT_MAX;
+    for (const char *label : kTableCommands) {
+        EXPECT_EQ(Press(huge, label), 0) << label;
+        EXPECT_EQ(endtoend::SelectionOf(doc), before) << label;
+    }
+}
+
+TEST_F(HostileHost, BadIndicesAndUnwrittenArraysDoNotCrash) {
+    standin::HostileAnswers minusOne;
+    minusOne.pointsNameVertexMinusOne = true;
+    standin::HostileAnswers unwritten;
+    unwritten.arraysLeftUnwritten = true;
+    standin::HostileAnswers manySlots;
+    manySlots.vertexCount = 1 << 20; // far more slots than the document has
+    for (const standin::HostileAnswers &answers : {minusOne, unwritten, manySlots}) {
+        for (const char *label : kTableCommands) {
+            const int result = Press(answers, label);
+            EXPECT_TRUE(result == 0 || result == 1) << label;
+        }
+        for (const char *label : {"X<0(&Z)", "5(&5)", "Vertex => Face(&S)", "Face => Vertex(&G)"})
+            EXPECT_TRUE(Press(answers, label) <= 1) << label;
+    }
+}
+
+} // namespace
