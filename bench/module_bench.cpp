@@ -5,7 +5,8 @@
 // of bench_support, held in the same stand-in host.
 //
 // Names: module/<what>/<mesh>/<faces>[/<start>]
-//   edge_floor, vertex_floor  the floors (bench_support.h), on the same mesh
+//   edge_floor, sorted_edge_floor, vertex_floor
+//                             the floors (bench_support.h), on the same mesh
 //   dialog                    one run cancelled in the dialog: what every
 //                             command's time includes besides the command
 //   cmdNN                     command NN from the selection <start> (none,
@@ -86,6 +87,12 @@ void EdgeFloorBench(benchmark::State &state, int faces) {
     SetCounters(state, mesh);
 }
 
+void SortedEdgeFloorBench(benchmark::State &state, int faces) {
+    BenchMesh &mesh = benchsupport::Mesh(kMesh, faces);
+    for (auto _ : state) benchmark::DoNotOptimize(benchsupport::SortedEdgeFloor(mesh.object));
+    SetCounters(state, mesh);
+}
+
 void VertexFloorBench(benchmark::State &state, int faces) {
     BenchMesh &mesh = benchsupport::Mesh(kMesh, faces);
     for (auto _ : state) benchmark::DoNotOptimize(benchsupport::VertexFloor(mesh.object));
@@ -155,6 +162,8 @@ const bool kRegistered = [] {
     for (const int faces : benchsupport::kFaceCounts) {
         const std::string suffix = std::string("/") + benchsupport::Name(kMesh) + "/" + std::to_string(faces);
         benchmark::RegisterBenchmark(("module/edge_floor" + suffix).c_str(), EdgeFloorBench, faces)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("module/sorted_edge_floor" + suffix).c_str(), SortedEdgeFloorBench, faces)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("module/vertex_floor" + suffix).c_str(), VertexFloorBench, faces)
             ->Unit(benchmark::kMillisecond);
