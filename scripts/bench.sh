@@ -115,7 +115,7 @@ lines.append(f"- Load average (1, 5, 15 min) before the run: {load_before}; afte
 lines.append("  is shared with other builds, so times are CPU time of the benchmark thread, not wall time.")
 lines.append(f"- Mode: {mode}; {reps} repetitions, the median shown; Google Benchmark, minimum 0.2 s per repetition.")
 lines.append("- Reproduce: `scripts/bench.sh` (or `scripts/bench.sh --quick`); raw results in")
-lines.append("  `build/bench/bench-results.json`.")
+lines.append("  `bench-results.json` in the build folder (default `build/bench`).")
 lines.append("")
 lines.append("Mesh: the noisy open quad grid with about 1% unwelded duplicate vertices (`grid_dup` of")
 lines.append("bench/bench_support.h), 10k, 100k and 1M faces. Starting selections (set up outside the timed")
