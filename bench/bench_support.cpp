@@ -1,5 +1,6 @@
 #include "bench/bench_support.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -228,6 +229,24 @@ std::size_t EdgeFloor(const cmq::CMQObject &object) {
                                      points[static_cast<std::size_t>(k + 1 == n ? 0 : k + 1)]));
     }
     return keys.Size();
+}
+
+std::size_t SortedEdgeFloor(const cmq::CMQObject &object) {
+    const int faceCount = hostapi::MQObj_GetFaceCount(object.object);
+    std::vector<int64_t> keys;
+    keys.reserve(faceCount > 0 ? static_cast<std::size_t>(faceCount) * 4 : 0);
+    std::vector<int32_t> points;
+    for (int32_t f = 0; f < faceCount; ++f) {
+        const int n = hostapi::MQObj_GetFacePointCount(object.object, f);
+        if (n <= 0) continue;
+        points.resize(static_cast<std::size_t>(n));
+        hostapi::MQObj_GetFacePointArray(object.object, f, points.data());
+        for (int k = 0; k < n; ++k)
+            keys.push_back(cmq::EdgeKey(points[static_cast<std::size_t>(k)],
+                                        points[static_cast<std::size_t>(k + 1 == n ? 0 : k + 1)]));
+    }
+    std::sort(keys.begin(), keys.end());
+    return static_cast<std::size_t>(std::unique(keys.begin(), keys.end()) - keys.begin());
 }
 
 std::size_t VertexFloor(const cmq::CMQObject &object) {

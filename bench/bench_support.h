@@ -114,6 +114,11 @@ private:
 // benchmarks report their time as a multiple of it.
 std::size_t EdgeFloor(const cmq::CMQObject &object);
 
+// The sorted edge floor: the same reads, the edge keys collected in one
+// vector and sorted, then counted once each. Returns the number of distinct
+// keys.
+std::size_t SortedEdgeFloor(const cmq::CMQObject &object);
+
 // The vertex floor: reads every vertex slot's reference count and every live
 // vertex's position once through the host (MQObj_GetVertexCount,
 // MQObj_GetVertexRefCount, MQObj_GetVertex) and inserts a hash of each

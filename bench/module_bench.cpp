@@ -5,11 +5,14 @@
 // of bench_support, held in the same stand-in host.
 //
 // Names: module/<what>/<mesh>/<faces>[/<start>]
-//   edge_floor, vertex_floor  the floors (bench_support.h), on the same mesh
+//   edge_floor, sorted_edge_floor, vertex_floor
+//                             the floors (bench_support.h), on the same mesh
 //   dialog                    one run cancelled in the dialog: what every
 //                             command's time includes besides the command
 //   cmdNN                     command NN from the selection <start> (none,
-//                             p10, all, faces_lines; bench_support.h)
+//                             p10, all, faces_lines; bench_support.h);
+//                             counter peak_B_per_line: the command's peak
+//                             extra heap use per face line
 //
 // The selection a run starts from is set up outside the timed region, every
 // iteration, since every command changes it. Commands 1 to 13, 29 and 30 do
@@ -29,6 +32,7 @@
 #include <vector>
 
 #include "abi/mq_abi.h"
+#include "bench/allocation_meter.h"
 #include "bench/bench_support.h"
 #include "commands/command_table.h"
 #include "standin/toolkit/toolkit.h"
@@ -83,6 +87,12 @@ void EdgeFloorBench(benchmark::State &state, int faces) {
     SetCounters(state, mesh);
 }
 
+void SortedEdgeFloorBench(benchmark::State &state, int faces) {
+    BenchMesh &mesh = benchsupport::Mesh(kMesh, faces);
+    for (auto _ : state) benchmark::DoNotOptimize(benchsupport::SortedEdgeFloor(mesh.object));
+    SetCounters(state, mesh);
+}
+
 void VertexFloorBench(benchmark::State &state, int faces) {
     BenchMesh &mesh = benchsupport::Mesh(kMesh, faces);
     for (auto _ : state) benchmark::DoNotOptimize(benchsupport::VertexFloor(mesh.object));
@@ -118,6 +128,16 @@ void CommandBench(benchmark::State &state, int faces, const vexolin::CommandInfo
             break;
         }
     }
+    // One more run outside the timed region, for the command's peak extra
+    // heap use (the plug-in's and the host's) per face line. Buffers the
+    // plug-in's scratch pool kept from the timed runs (at most 16 MB) are
+    // reused here and not counted.
+    benchsupport::SetSelection(mesh.Object(), start);
+    tk::SetScript({tk::Action::Click(command.label, command.group)});
+    allocmeter::StartPeak();
+    plugin.modifySelect(0, mesh.document->Handle());
+    state.counters["peak_B_per_line"] =
+        static_cast<double>(allocmeter::PeakSinceStart()) / static_cast<double>(mesh.lines);
     SetCounters(state, mesh);
     standin::Object &o = mesh.Object();
     state.counters["sel_v"] = static_cast<double>(o.SelectedVertices().size());
@@ -142,6 +162,8 @@ const bool kRegistered = [] {
     for (const int faces : benchsupport::kFaceCounts) {
         const std::string suffix = std::string("/") + benchsupport::Name(kMesh) + "/" + std::to_string(faces);
         benchmark::RegisterBenchmark(("module/edge_floor" + suffix).c_str(), EdgeFloorBench, faces)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("module/sorted_edge_floor" + suffix).c_str(), SortedEdgeFloorBench, faces)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("module/vertex_floor" + suffix).c_str(), VertexFloorBench, faces)
             ->Unit(benchmark::kMillisecond);

@@ -115,7 +115,7 @@ lines.append(f"- Load average (1, 5, 15 min) before the run: {load_before}; afte
 lines.append("  is shared with other builds, so times are CPU time of the benchmark thread, not wall time.")
 lines.append(f"- Mode: {mode}; {reps} repetitions, the median shown; Google Benchmark, minimum 0.2 s per repetition.")
 lines.append("- Reproduce: `scripts/bench.sh` (or `scripts/bench.sh --quick`); raw results in")
-lines.append("  `build/bench/bench-results.json`.")
+lines.append("  `bench-results.json` in the build folder (default `build/bench`).")
 lines.append("")
 lines.append("Mesh: the noisy open quad grid with about 1% unwelded duplicate vertices (`grid_dup` of")
 lines.append("bench/bench_support.h), 10k, 100k and 1M faces. Starting selections (set up outside the timed")
@@ -127,10 +127,14 @@ lines.append("")
 lines.append("Floors, measured in the same run through the same host functions on the same mesh:")
 lines.append("- edge floor: every face's points read (`MQObj_GetFacePointCount`, `MQObj_GetFacePointArray`)")
 lines.append("  and every line's edge key inserted into a flat open-addressing hash set;")
+lines.append("- sorted edge floor: the same reads, the edge keys collected in one vector and sorted;")
 lines.append("- vertex floor: every vertex slot's reference count and every live vertex's position read once")
 lines.append("  (`MQObj_GetVertexRefCount`, `MQObj_GetVertex`) into a flat hash of positions.")
 lines.append("")
-lines.append("`x floor` is the command's median over the floor's median for the same size; `ns/el` is")
+lines.append("`peak B/line` is the command's peak extra heap use (the plug-in's and the host's, counted by a")
+lines.append("replaced operator new in the benchmark) per face line at the largest size, measured in one")
+lines.append("untimed run; the plug-in's scratch pool keeps at most 16 MB between commands, reused and not")
+lines.append("counted there. `x floor` is the command's median over the floor's median for the same size; `ns/el` is")
 lines.append("nanoseconds per face line (edge floor) or per vertex (vertex floor). `1M/100k` is the growth of")
 lines.append("the time from 100k to 1M faces (10 is linear).")
 lines.append("")
@@ -141,14 +145,14 @@ def floor_ms(kind, size):
 hdr = "| floor / size |" + "".join(f" {s//1000}k ms | ns/el |" for s in sizes)
 lines.append(hdr)
 lines.append("|---|" + "---:|---:|" * len(sizes))
-for kind in ("edge", "vertex"):
+for kind in ("edge", "sorted_edge", "vertex"):
     cells = []
     for s in sizes:
         t = floor_ms(kind, s)
         c = counters.get(f"module/{kind}_floor/{mesh}/{s}")
-        el = (c["lines"] if kind == "edge" else c["vertices"]) if c else None
+        el = (c["vertices"] if kind == "vertex" else c["lines"]) if c else None
         cells.append(f" {fmt(t)} | {fmt(t * 1e6 / el if t and el else None)} |")
-    lines.append(f"| {kind} floor |" + "".join(cells))
+    lines.append(f"| {kind.replace('_', ' ')} floor |" + "".join(cells))
 cells = []
 for s in sizes:
     t = median.get(f"module/dialog/{mesh}/{s}")
@@ -159,8 +163,10 @@ lines.append("")
 hdr = "| command | start | floor |" + "".join(f" {s//1000}k ms | x floor | ns/el |" for s in sizes)
 if 100000 in sizes and 1000000 in sizes:
     hdr += " 1M/100k |"
+top = max(sizes) if sizes else None
+hdr += f" peak B/line at {top // 1000 if top else 0}k |"
 lines.append(hdr)
-lines.append("|---|---|---|" + "---:|---:|---:|" * len(sizes) + ("---:|" if 1000000 in sizes else ""))
+lines.append("|---|---|---|" + "---:|---:|---:|" * len(sizes) + ("---:|" if 1000000 in sizes else "") + "---:|")
 for cmd, start in rows:
     kind = floor_of(cmd)
     cells = []
@@ -176,6 +182,8 @@ for cmd, start in rows:
         a = median.get(f"module/cmd{cmd:02d}/{mesh}/100000/{start}")
         b = median.get(f"module/cmd{cmd:02d}/{mesh}/1000000/{start}")
         row += f" {fmt(b / a if a and b else None)} |"
+    c = counters.get(f"module/cmd{cmd:02d}/{mesh}/{top}/{start}")
+    row += f" {fmt(c.get('peak_B_per_line') if c else None)} |"
     lines.append(row)
 lines.append("")
 
@@ -197,6 +205,20 @@ if 1000000 in sizes:
         lines.append(f"| {op} | {ref} | {cmd} {names[cmd]} ({start}) | {fmt(ours)} | {fmt(ours / ref if ours else None)} |")
     lines.append("")
 
+if 1000000 in sizes:
+    head = ["## Headline: 1M faces", "",
+            "Median CPU time at 1M faces, dialog included, beside the reference modeller's matching operators",
+            "(measured elsewhere on the same machine, by an outside timing host; not part of this run).", "",
+            "| command | nothing selected s | everything selected s | reference modeller s |",
+            "|---|---:|---:|---:|"]
+    for cmd, ref in ((14, "0.09-0.10 (border edges)"), (15, "0.18-0.21 (sharp edges by angle)"),
+                     (24, "1.05-1.2 (find doubles)"), (25, "1.05-1.2 (find doubles)")):
+        a = median.get(f"module/cmd{cmd:02d}/{mesh}/1000000/none")
+        b = median.get(f"module/cmd{cmd:02d}/{mesh}/1000000/all")
+        head.append(f"| {cmd} {names[cmd]} | {fmt(a / 1000 if a else None)} | {fmt(b / 1000 if b else None)} | {ref} |")
+    head.append("")
+    at = lines.index("- Reproduce: `scripts/bench.sh` (or `scripts/bench.sh --quick`); raw results in") + 3
+    lines[at:at] = head
 open(out, "w").write("\n".join(lines) + "\n")
 print(f"wrote {out}")
 PY

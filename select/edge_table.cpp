@@ -87,11 +87,11 @@ namespace selection {
 namespace {
 
 // Beyond this a smaller vertex is not taken for a vertex slot of the lines'
-// object, and the pairs are hashed instead of chained.
-std::size_t ChainLimit(std::size_t lines) { return lines * 4 + 65536; }
-// A chain longer than this (one vertex starting that many distinct pairs, as
-// the centre of a large fan does) makes chaining quadratic: hash instead.
-constexpr int kLongestChain = 64;
+// object, and the pairs are hashed instead of sorted.
+std::size_t SortLimit(std::size_t lines) { return lines * 4 + 65536; }
+// A vertex starting more lines than this has its run sorted rather than
+// scanned back line by line.
+constexpr std::size_t kShortRun = 16;
 
 constexpr uint8_t kGroupBits = EdgeGroups::kCountMask | EdgeGroups::kCandidate;
 
@@ -109,73 +109,107 @@ void Open(EdgeGroups &groups, uint32_t line) {
     if ((s & EdgeGroups::kCovered) != 0) s |= EdgeGroups::kCandidate;
 }
 
-void GroupByHashing(std::span<const int32_t> start, std::span<const int32_t> end, EdgeGroups &groups) {
-    for (uint8_t &s : groups.state) s = static_cast<uint8_t>(s & ~kGroupBits);
-    EdgeTable table(start.size() / 2);
-    for (std::size_t i = 0; i < start.size(); ++i) {
-        const EdgeTable::Entry &entry = table.Add(cmq::EdgeKey(start[i], end[i]), {0, static_cast<int32_t>(i)});
-        const uint32_t leader = static_cast<uint32_t>(entry.first.line);
+// Calls visit(line, a, b) for every line of the mesh in order.
+template <class Visit>
+void ForEachLine(const MeshView &mesh, Visit &&visit) {
+    const std::span<const int32_t> points = mesh.Points();
+    for (const MeshView::Face face : mesh) {
+        const uint32_t n = static_cast<uint32_t>(face.points.size());
+        for (uint32_t k = 0; k < n; ++k)
+            visit(face.first + k, points[face.first + k], points[face.first + (k + 1 == n ? 0 : k + 1)]);
+    }
+}
+
+void GroupByHashing(const MeshView &mesh, EdgeGroups &groups) {
+    EdgeTable table(mesh.LineCount() / 2);
+    ForEachLine(mesh, [&](uint32_t i, int32_t a, int32_t b) {
+        const EdgeTable::Entry &entry = table.Add(cmq::EdgeKey(a, b), {0, static_cast<int32_t>(i)});
+        const auto leader = static_cast<uint32_t>(entry.first.line);
         if (leader == i) {
             Open(groups, leader);
         } else {
-            Join(groups, leader, static_cast<uint32_t>(i));
+            Join(groups, leader, i);
+        }
+    });
+}
+
+// One line in the run of its smaller vertex.
+struct RunEntry {
+    int32_t hi;
+    uint32_t line;
+};
+
+// Groups one vertex's run, whose entries are in line order.
+void GroupRun(RunEntry *run, std::size_t size, EdgeGroups &groups) {
+    if (size <= kShortRun) {
+        for (std::size_t i = 0; i < size; ++i) {
+            std::size_t j = 0;
+            while (run[j].hi != run[i].hi) ++j; // stops at i at the latest
+            if (j == i) {
+                Open(groups, run[i].line);
+            } else {
+                Join(groups, run[j].line, run[i].line);
+            }
+        }
+        return;
+    }
+    std::sort(run, run + size, [](const RunEntry &x, const RunEntry &y) {
+        return x.hi != y.hi ? x.hi < y.hi : x.line < y.line;
+    });
+    std::size_t leader = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (run[i].hi != run[leader].hi) leader = i;
+        if (leader == i) {
+            Open(groups, run[i].line);
+        } else {
+            Join(groups, run[leader].line, run[i].line);
         }
     }
 }
 
 } // namespace
 
-void GroupLinesByEdge(std::span<const int32_t> start, std::span<const int32_t> end, EdgeGroups &groups) {
-    const std::size_t count = start.size();
+void GroupLinesByEdge(const MeshView &mesh, EdgeGroups &groups) {
+    const std::size_t count = mesh.LineCount();
     groups.second.assign(count, 0);
     groups.anyCandidate = false;
+    for (uint8_t &s : groups.state) s = static_cast<uint8_t>(s & ~kGroupBits);
     if (count == 0) return;
 
-    int64_t top = 0;
-    bool chainable = count < (std::size_t{1} << 31);
-    for (std::size_t i = 0; i < count && chainable; ++i) {
-        const int32_t lo = start[i] < end[i] ? start[i] : end[i];
-        if (lo < 0) chainable = false;
+    int32_t top = 0;
+    bool sortable = true;
+    ForEachLine(mesh, [&](uint32_t, int32_t a, int32_t b) {
+        const int32_t lo = a < b ? a : b;
+        if (lo < 0) sortable = false;
         if (lo > top) top = lo;
-    }
-    chainable = chainable && static_cast<std::size_t>(top) < ChainLimit(count);
+    });
+    sortable = sortable && static_cast<std::size_t>(top) < SortLimit(count);
 
-    if (chainable) {
-        // Each vertex heads a chain of the leaders whose smaller vertex it
-        // is; a line joins the leader in its chain with the same larger
-        // vertex, or becomes a leader itself. `next` links the chain; the
-        // larger vertex of a leader is read back from its ends.
-        constexpr uint32_t kNone = UINT32_MAX;
-        std::vector<uint32_t> head(static_cast<std::size_t>(top) + 1, kNone);
-        std::vector<uint32_t> next(count);
-        for (std::size_t i = 0; i < count && chainable; ++i) {
-            const int32_t a = start[i], b = end[i];
-            const int32_t lo = a < b ? a : b;
-            const int32_t hi = a < b ? b : a;
-            uint32_t &first = head[static_cast<std::size_t>(lo)];
-            uint32_t at = first;
-            int steps = 0;
-            while (at != kNone) {
-                const int32_t atHi = start[at] < end[at] ? end[at] : start[at];
-                if (atHi == hi) break;
-                at = next[at];
-                if (++steps > kLongestChain) {
-                    chainable = false;
-                    break;
-                }
-            }
-            if (!chainable) break;
-            if (at != kNone) {
-                groups.state[i] = static_cast<uint8_t>(groups.state[i] & ~kGroupBits);
-                Join(groups, at, static_cast<uint32_t>(i));
-            } else {
-                Open(groups, static_cast<uint32_t>(i));
-                next[i] = first;
-                first = static_cast<uint32_t>(i);
-            }
+    if (sortable) {
+        // runEnd[v + 1] counts the lines whose smaller vertex is v; summed,
+        // runEnd[v] is where v's run starts, and after the scatter where it
+        // ends (so v's run is [runEnd[v - 1], runEnd[v])).
+        ScratchVector<uint32_t> runEndVector;
+        std::vector<uint32_t> &runEnd = *runEndVector;
+        runEnd.assign(static_cast<std::size_t>(top) + 2, 0);
+        ForEachLine(mesh, [&](uint32_t, int32_t a, int32_t b) { ++runEnd[static_cast<std::size_t>(a < b ? a : b) + 1]; });
+        for (std::size_t v = 1; v < runEnd.size(); ++v) runEnd[v] += runEnd[v - 1];
+        ScratchVector<RunEntry> runsVector;
+        std::vector<RunEntry> &runs = *runsVector;
+        runs.resize(count);
+        ForEachLine(mesh, [&](uint32_t i, int32_t a, int32_t b) {
+            uint32_t &at = runEnd[static_cast<std::size_t>(a < b ? a : b)];
+            runs[at++] = {a < b ? b : a, i};
+        });
+        uint32_t begin = 0;
+        for (std::size_t v = 0; v + 1 < runEnd.size(); ++v) {
+            const uint32_t end = runEnd[v];
+            if (end != begin) GroupRun(runs.data() + begin, end - begin, groups);
+            begin = end;
         }
+    } else {
+        GroupByHashing(mesh, groups);
     }
-    if (!chainable) GroupByHashing(start, end, groups);
 
     for (const uint8_t s : groups.state) {
         if ((s & EdgeGroups::kCandidate) != 0) {

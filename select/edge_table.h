@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "mesh/cmq_object.h"
+#include "select/mesh_view.h"
 
 namespace selection {
 
@@ -83,21 +84,24 @@ private:
 
 // The lines of an object grouped by the unordered vertex pair they join, as
 // the edge table groups them, for a whole object at once and in little
-// memory (about 9 bytes per line besides the input, and 4 per vertex).
+// memory.
 //
-// Line i joins start[i] and end[i]. state[i] holds, on the way in, kCovered
-// when the line is covered by the selection. On the way out, the first line
-// of each group (its leader) also has its group's line count in the
-// kCountMask bits (1, 2, or 3 for "three or more") and kCandidate when any
-// line of the group is covered; other lines have count 0. second[i] is the
-// group's second line when the count is at least 2. Walking the lines in
-// order and taking the leaders visits the groups in the order their pairs
-// were first met, as the edge table's entries come.
+// Line i is line i of the mesh view (Points()[i] is its start). state[i]
+// holds, on the way in, kCovered when the line is covered by the selection.
+// On the way out, the first line of each group (its leader) also has its
+// group's line count in the kCountMask bits (1, 2, or 3 for "three or more")
+// and kCandidate when any line of the group is covered; other lines have
+// count 0. second[i] is the group's second line when the count is at least
+// 2. Walking the lines in order and taking the leaders visits the groups in
+// the order their pairs were first met, as the edge table's entries come.
 //
-// Pairs are chained per smaller vertex when that is a plausible vertex slot
-// (0 to a few times the line count); an object where one vertex starts
-// very many distinct pairs, or with other indices, is grouped through the
-// edge table instead.
+// The lines are sorted by their smaller vertex with a counting sort (two
+// sequential passes, 8 bytes per line and 4 per vertex slot, freed on
+// return), keeping line order within a vertex; each vertex's short run is
+// then grouped by the larger vertex, scanning back for its first line (long
+// runs, as the centre of a large fan makes, are sorted instead). Objects
+// with negative vertex indices or indices far beyond the line count are
+// grouped through the edge table.
 struct EdgeGroups {
     static constexpr uint8_t kCountMask = 0x03;
     static constexpr uint8_t kCandidate = 0x40;
@@ -110,7 +114,7 @@ struct EdgeGroups {
     static int Count(uint8_t s) { return s & kCountMask; }
 };
 // Fills `groups.second` and the group bits of `groups.state` (whose size
-// must be that of `start` and `end`, with kCovered set as wanted).
-void GroupLinesByEdge(std::span<const int32_t> start, std::span<const int32_t> end, EdgeGroups &groups);
+// must be the mesh's line count, with kCovered set as wanted).
+void GroupLinesByEdge(const MeshView &mesh, EdgeGroups &groups);
 
 } // namespace selection
