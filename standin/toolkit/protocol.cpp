@@ -448,9 +448,9 @@ std::string AddEvent(const Request &r) {
     Handler h;
     if (!ReadAscii(r.Get("type"), h.type)) return "missing or unreadable \"type\"";
     if (!IsEventName(h.type)) return "unknown event \"" + h.type + "\"";
-    bool present = false;
-    void *proc = r.Get("proc", &present);
+    void *proc = r.Get("proc");
     if (proc == nullptr) return "missing or null \"proc\"";
+    bool present = false;
     h.pointer = r.Get("pointer", &present);
     if (!present) return "missing \"pointer\"";
     void *prior = r.Get("prior", &present);

@@ -111,8 +111,7 @@ void Click(int32_t id, size_t frame) {
     }
 }
 
-std::string SetSpin(const Action &a, int32_t dialog, size_t frame) {
-    (void)frame;
+std::string SetSpin(const Action &a, int32_t dialog) {
     int32_t id = 0;
     const uint32_t spins = kSpin | kDSpin;
     if (a.id == 0 && a.label.empty()) {
@@ -179,7 +178,7 @@ std::string Perform(const Action &a, int32_t dialog, size_t frame) {
         Click(id, frame);
         return {};
     }
-    case Action::Type::SetValue: return SetSpin(a, dialog, frame);
+    case Action::Type::SetValue: return SetSpin(a, dialog);
     case Action::Type::Key: PressKey(a, dialog); return {};
     case Action::Type::Cancel: CancelRun(dialog, frame); return {};
     }
