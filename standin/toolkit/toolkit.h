@@ -10,6 +10,9 @@
 //
 // One thread, no locking: the toolkit runs on the host's user-interface
 // thread, like the plug-in.
+//
+// The implementation is split by job (tree.cpp, protocol.cpp, script.cpp,
+// inspect.cpp); internal.h says which file does what.
 #pragma once
 
 #include <cstdint>
