@@ -9,6 +9,9 @@ HostileAnswers g_hostile;
 } // namespace
 
 namespace host_checks_detail {
+#if defined(__GNUC__) && !defined(_WIN32)
+[[gnu::visibility("hidden")]]
+#endif
 const HostileAnswers *hostile = nullptr;
 } // namespace host_checks_detail
 

@@ -42,6 +42,11 @@ void ClearHostileAnswers();
 namespace host_checks_detail {
 // The answers in force, null when hostile mode is off. Read inline: every
 // host function asks, and the benchmarks time the plug-in through them.
+// Private to each host library (only its own host functions read it): a
+// test process loads several variants of the host, each with its own.
+#if defined(__GNUC__) && !defined(_WIN32)
+[[gnu::visibility("hidden")]]
+#endif
 extern const HostileAnswers *hostile;
 } // namespace host_checks_detail
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/command_table.h"
 #include "tests/endtoend/dialog_fixture.h"
 #include "tests/fault/allocation_hooks.h"
 
@@ -19,24 +20,6 @@ namespace {
 
 namespace tk = standin::toolkit;
 using endtoend::Selection;
-
-struct Button {
-    int command;
-    const char *label;
-    const char *group;
-};
-
-constexpr Button kButtons[] = {
-    {1, "X<0(&Z)", ""},  {2, "X=0(&X)", ""},   {3, "X>0(&C)", ""},   {4, "Y<0", ""},
-    {5, "Y=0", ""},      {6, "Y>0", ""},       {7, "Z<0", ""},       {8, "Z=0", ""},
-    {9, "Z>0", ""},      {10, "5(&5)", ""},    {11, "4(&4)", ""},    {12, "3(&3)", ""},
-    {13, "2(&2)", ""},   {14, "Edge(&E)", ""}, {15, "Ridge(&R)", ""}, {16, "Vertex -> Face(&W)", ""},
-    {17, "Vertex => Face(&S)", ""}, {18, "Line => Vertex(&D)", ""}, {19, "Face => Vertex(&G)", ""},
-    {20, "Vertex -> Line(&T)", ""}, {21, "Vertex => Line(&Y)", ""}, {22, "Face => Line(&H)", ""},
-    {23, "2Line -> Face(&B)", ""},  {24, "Face => Dup Vertex(&Q)", ""},
-    {25, "Line => Dup Vertex(&1)", ""}, {26, "Vertex", "Clear"}, {27, "Face", "Clear"},
-    {28, "Line", "Clear"},          {29, "Vertex", "select by index"}, {30, "Face", "select by index"},
-};
 
 const char *const kOptionKeys[] = {"face", "local", "suppl", "range", "angle1", "angle2", "PosX", "PosY"};
 
@@ -139,15 +122,17 @@ protected:
 };
 
 TEST_F(FaultInjection, EveryCommandFailsWholeOrCompletes) {
-    for (const Button &b : kButtons) {
+    using vexolin::Family;
+    for (const vexolin::CommandInfo &c : vexolin::kCommands) {
         std::vector<tk::Action> actions;
-        if (b.command == 29 || b.command == 30) actions.push_back(tk::Action::SetSpinAt(3, 2));
-        actions.push_back(tk::Action::Click(b.label, b.group));
-        const std::string name = "command " + std::to_string(b.command);
+        if (c.family == Family::Index) actions.push_back(tk::Action::SetSpinAt(3, 2));
+        actions.push_back(tk::Action::Click(c.label, c.group));
+        const std::string name = "command " + std::to_string(c.number);
         Sweep(name, false, actions);
         if (HasFatalFailure() || HasFailure()) return;
         // "All objects" changes what commands 1-15 and 26-28 walk.
-        if (b.command <= 15 || (b.command >= 26 && b.command <= 28)) {
+        if (c.family == Family::Axis || c.family == Family::Polygon || c.family == Family::EdgeRidge ||
+            c.family == Family::Clear) {
             Sweep(name + ", all objects", true, actions);
             if (HasFatalFailure() || HasFailure()) return;
         }

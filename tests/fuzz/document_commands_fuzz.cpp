@@ -18,6 +18,7 @@
 #include "standin/core/document.h"
 #include "standin/settings/settings_store.h"
 #include "standin/toolkit/toolkit.h"
+#include "tests/fuzz/support/fuzz_module.h"
 #include "tests/fuzz/support/fuzz_support.h"
 #include "tests/support/plugin_module.h"
 #include "tests/unit/select/reference/neighbor_reference.h"
@@ -167,16 +168,12 @@ std::string Describe(const Selection &s) {
     return out;
 }
 
+// The module, and this process's own host table bound to the same stand-in
+// host for the literal references.
 testsupport::PluginModule &Module() {
-    static testsupport::PluginModule module;
-    static const bool ready = [] {
-        FUZZ_CHECK(module.Loaded(), "cannot load %s", VEXOLIN_MODULE_PATH);
-        FUZZ_CHECK(module.MQCheckVersion(0x4400) == 0x440u, "the module refuses the host version");
-        FUZZ_CHECK(module.MQInit(STANDIN_HOST_PATH) == 1, "the module cannot bind %s", STANDIN_HOST_PATH);
-        FUZZ_CHECK(hostapi::Bind(STANDIN_HOST_PATH), "cannot bind the reference to %s", STANDIN_HOST_PATH);
-        return true;
-    }();
-    (void)ready;
+    testsupport::PluginModule &module = fuzzsupport::BoundModule();
+    static const bool bound = hostapi::Bind(STANDIN_HOST_PATH);
+    FUZZ_CHECK(bound, "cannot bind the reference to %s", STANDIN_HOST_PATH);
     return module;
 }
 

@@ -14,6 +14,7 @@
 #include "standin/core/document.h"
 #include "standin/settings/settings_store.h"
 #include "standin/toolkit/toolkit.h"
+#include "tests/fuzz/support/fuzz_module.h"
 #include "tests/fuzz/support/fuzz_support.h"
 #include "tests/support/plugin_module.h"
 
@@ -168,17 +169,7 @@ void BuildDocument(standin::Document &doc) {
     doc.currentObject = 0;
 }
 
-testsupport::PluginModule &Module() {
-    static testsupport::PluginModule module;
-    static const bool ready = [] {
-        FUZZ_CHECK(module.Loaded(), "cannot load %s", VEXOLIN_MODULE_PATH);
-        FUZZ_CHECK(module.MQCheckVersion(0x4400) == 0x440u, "the module refuses the host version");
-        FUZZ_CHECK(module.MQInit(STANDIN_HOST_PATH) == 1, "the module cannot bind %s", STANDIN_HOST_PATH);
-        return true;
-    }();
-    (void)ready;
-    return module;
-}
+testsupport::PluginModule &Module() { return fuzzsupport::BoundModule(); }
 
 } // namespace
 
