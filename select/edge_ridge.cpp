@@ -55,7 +55,7 @@ void ReadCoverage(const MeshView &mesh, int objectIndex, std::vector<uint8_t> &s
     for (const MeshView::Face face : mesh) {
         const std::size_t n = face.points.size();
         if (hostapi::MQDoc_IsSelectFace(document, objectIndex, face.index) != 0) {
-            std::fill_n(state.begin() + face.first, n, EdgeGroups::kCovered);
+            std::fill_n(state.data() + face.first, n, EdgeGroups::kCovered);
             continue;
         }
         for (std::size_t k = 0; k < n; ++k) {
@@ -181,7 +181,7 @@ int SelectEdgeRidge(cmq::CMQObject &object, const CommandInput &input, Selection
     faceOf.resize(mesh.LineCount());
     for (std::size_t f = 0; f < mesh.FaceCount(); ++f) {
         const MeshView::Face face = mesh.FaceAt(f);
-        std::fill_n(faceOf.begin() + face.first, face.points.size(), static_cast<uint32_t>(f));
+        std::fill_n(faceOf.data() + face.first, face.points.size(), static_cast<uint32_t>(f));
     }
     mesh.ReadPositions();
     const auto position = [&](int32_t v) { return mesh.Position(v); };

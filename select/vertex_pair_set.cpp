@@ -38,7 +38,7 @@ void VertexPairSet::Build() {
     }
     pending.clear();
     for (std::size_t v = 0; v < static_cast<std::size_t>(slots_); ++v)
-        if (start[v + 1] - start[v] > 1) std::sort(his.begin() + start[v], his.begin() + start[v + 1]);
+        if (start[v + 1] - start[v] > 1) std::sort(his.data() + start[v], his.data() + start[v + 1]);
 }
 
 bool VertexPairSet::Contains(int32_t a, int32_t b) const {
@@ -47,8 +47,8 @@ bool VertexPairSet::Contains(int32_t a, int32_t b) const {
     if (lo < 0 || hi >= slots_) return others_.Contains(cmq::EdgeKey(a, b));
     const std::vector<uint32_t> &start = *start_;
     if (start.empty()) return false;
-    const auto first = his_->begin() + start[static_cast<std::size_t>(lo)];
-    const auto last = his_->begin() + start[static_cast<std::size_t>(lo) + 1];
+    const int32_t *const first = his_->data() + start[static_cast<std::size_t>(lo)];
+    const int32_t *const last = his_->data() + start[static_cast<std::size_t>(lo) + 1];
     if (last - first <= 8) return std::find(first, last, hi) != last;
     return std::binary_search(first, last, hi);
 }
