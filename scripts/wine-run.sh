@@ -63,7 +63,7 @@ else
 fi
 
 export WINEPREFIX="$prefix"
-export WINEDEBUG=-all
+export WINEDEBUG=${VEXOLIN_WINEDEBUG:--all}
 # No Mono or Gecko installer prompts (the tests need neither), and no menu
 # entries or file associations written for the programs run.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
