@@ -215,9 +215,12 @@ bool EdgeKeySet::Insert(int64_t key) {
     return true;
 }
 
-std::size_t EdgeFloor(const cmq::CMQObject &object) {
-    const int faceCount = hostapi::MQObj_GetFaceCount(object.object);
-    EdgeKeySet keys(faceCount > 0 ? static_cast<std::size_t>(faceCount) * 2 : 0);
+namespace {
+
+// Every line's edge key of every live face, each face's points read once
+// through the host functions; the walk both edge floors share.
+template <class Visit>
+void ForEachEdgeKey(const cmq::CMQObject &object, int faceCount, Visit visit) {
     std::vector<int32_t> points;
     for (int32_t f = 0; f < faceCount; ++f) {
         const int n = hostapi::MQObj_GetFacePointCount(object.object, f);
@@ -225,9 +228,17 @@ std::size_t EdgeFloor(const cmq::CMQObject &object) {
         points.resize(static_cast<std::size_t>(n));
         hostapi::MQObj_GetFacePointArray(object.object, f, points.data());
         for (int k = 0; k < n; ++k)
-            keys.Insert(cmq::EdgeKey(points[static_cast<std::size_t>(k)],
-                                     points[static_cast<std::size_t>(k + 1 == n ? 0 : k + 1)]));
+            visit(cmq::EdgeKey(points[static_cast<std::size_t>(k)],
+                               points[static_cast<std::size_t>(k + 1 == n ? 0 : k + 1)]));
     }
+}
+
+} // namespace
+
+std::size_t EdgeFloor(const cmq::CMQObject &object) {
+    const int faceCount = hostapi::MQObj_GetFaceCount(object.object);
+    EdgeKeySet keys(faceCount > 0 ? static_cast<std::size_t>(faceCount) * 2 : 0);
+    ForEachEdgeKey(object, faceCount, [&](int64_t key) { keys.Insert(key); });
     return keys.Size();
 }
 
@@ -235,16 +246,7 @@ std::size_t SortedEdgeFloor(const cmq::CMQObject &object) {
     const int faceCount = hostapi::MQObj_GetFaceCount(object.object);
     std::vector<int64_t> keys;
     keys.reserve(faceCount > 0 ? static_cast<std::size_t>(faceCount) * 4 : 0);
-    std::vector<int32_t> points;
-    for (int32_t f = 0; f < faceCount; ++f) {
-        const int n = hostapi::MQObj_GetFacePointCount(object.object, f);
-        if (n <= 0) continue;
-        points.resize(static_cast<std::size_t>(n));
-        hostapi::MQObj_GetFacePointArray(object.object, f, points.data());
-        for (int k = 0; k < n; ++k)
-            keys.push_back(cmq::EdgeKey(points[static_cast<std::size_t>(k)],
-                                        points[static_cast<std::size_t>(k + 1 == n ? 0 : k + 1)]));
-    }
+    ForEachEdgeKey(object, faceCount, [&](int64_t key) { keys.push_back(key); });
     std::sort(keys.begin(), keys.end());
     return static_cast<std::size_t>(std::unique(keys.begin(), keys.end()) - keys.begin());
 }
