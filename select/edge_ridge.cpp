@@ -134,10 +134,6 @@ float JointAngle(float dot) {
 
 LineFrame ReadLineFrame(const cmq::CMQObject &object, int32_t face, int32_t line) {
     const std::vector<int32_t> points = object.GetFacePoints(face);
-    return ReadLineFrame(object, points, line);
-}
-
-LineFrame ReadLineFrame(const cmq::CMQObject &object, std::span<const int32_t> points, int32_t line) {
     return FrameOf(points, line, [&](int32_t v) { return object.GetVertexPosition(v); });
 }
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 
 #include "mesh/cmq_object.h"
 #include "select/command_input.h"
@@ -65,7 +64,5 @@ struct LineFrame {
     cmq::CMQVec3 start;
 };
 LineFrame ReadLineFrame(const cmq::CMQObject &object, int32_t face, int32_t line);
-// The same from the face's points as read before (no point-list query).
-LineFrame ReadLineFrame(const cmq::CMQObject &object, std::span<const int32_t> points, int32_t line);
 
 } // namespace selection
