@@ -9,36 +9,44 @@
 namespace allocmeter {
 namespace {
 
-std::atomic<std::size_t> live{0};
-std::atomic<std::size_t> peak{0};
-std::atomic<std::size_t> base{0};
+std::atomic<bool> counting{false};
+// Bytes allocated less bytes freed since StartPeak, and their highest value.
+std::atomic<std::ptrdiff_t> live{0};
+std::atomic<std::ptrdiff_t> peak{0};
+
+std::ptrdiff_t UsableSize(void *p) { return static_cast<std::ptrdiff_t>(malloc_usable_size(p)); }
 
 void *Allocate(std::size_t size) {
     void *p = std::malloc(size == 0 ? 1 : size);
     if (p == nullptr) throw std::bad_alloc();
-    const std::size_t now = live.fetch_add(malloc_usable_size(p), std::memory_order_relaxed) + malloc_usable_size(p);
-    std::size_t high = peak.load(std::memory_order_relaxed);
-    while (now > high && !peak.compare_exchange_weak(high, now, std::memory_order_relaxed)) {
+    if (counting.load(std::memory_order_relaxed)) {
+        const std::ptrdiff_t bytes = UsableSize(p);
+        const std::ptrdiff_t now = live.fetch_add(bytes, std::memory_order_relaxed) + bytes;
+        std::ptrdiff_t high = peak.load(std::memory_order_relaxed);
+        while (now > high && !peak.compare_exchange_weak(high, now, std::memory_order_relaxed)) {
+        }
     }
     return p;
 }
 
 void Free(void *p) noexcept {
     if (p == nullptr) return;
-    live.fetch_sub(malloc_usable_size(p), std::memory_order_relaxed);
+    if (counting.load(std::memory_order_relaxed)) live.fetch_sub(UsableSize(p), std::memory_order_relaxed);
     std::free(p);
 }
 
 } // namespace
 
-std::size_t LiveBytes() { return live.load(); }
-
 void StartPeak() {
-    base = live.load();
-    peak = base.load();
+    live = 0;
+    peak = 0;
+    counting = true;
 }
 
-std::size_t PeakSinceStart() { return peak.load() - base.load(); }
+std::size_t PeakSinceStart() {
+    counting = false;
+    return static_cast<std::size_t>(peak.load());
+}
 
 } // namespace allocmeter
 

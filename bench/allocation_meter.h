@@ -2,7 +2,9 @@
 //
 // The benchmark executable replaces the global operator new and delete, so
 // every allocation of the plug-in module and the stand-in host (both take
-// operator new from the process) is counted by its usable size.
+// operator new from the process) can be counted by its usable size. Counting
+// is on only between StartPeak and PeakSinceStart, so the timed runs pay
+// nothing for it but one flag test per allocation.
 //
 //   allocmeter::StartPeak();
 //   RunCommand();
@@ -13,11 +15,11 @@
 
 namespace allocmeter {
 
-// Bytes allocated and not yet freed.
-std::size_t LiveBytes();
-// Starts a new peak from what is live now.
+// Starts counting, from zero: what is live now is the baseline.
 void StartPeak();
-// The highest live byte count since StartPeak, less what was live then.
+// Stops counting; the highest live byte count above the baseline since
+// StartPeak. Memory allocated before StartPeak and freed since lowers the
+// count, as it should: the peak is of the process's heap use.
 std::size_t PeakSinceStart();
 
 } // namespace allocmeter

@@ -52,14 +52,24 @@ struct Module {
     MQModifySelect_fn modifySelect = nullptr;
 };
 
+// The module to time: this build's, or the one VEXOLIN_BENCH_MODULE names
+// (another build of the module, e.g. an older commit's, timed against this
+// same host and meshes, so the module's own cost can be compared apart from
+// the host's).
+const char *ModulePath() {
+    const char *other = std::getenv("VEXOLIN_BENCH_MODULE");
+    return other != nullptr && *other != '\0' ? other : VEXOLIN_MODULE_PATH;
+}
+
 // Loads the module by path and binds it to the stand-in host once per
 // process, as the modeller would; aborts when that fails.
 const Module &Plugin() {
     static const Module module = [] {
         Module m;
-        void *handle = dlopen(VEXOLIN_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
+        const char *path = ModulePath();
+        void *handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
         if (handle == nullptr) {
-            std::fprintf(stderr, "cannot load %s: %s\n", VEXOLIN_MODULE_PATH, dlerror());
+            std::fprintf(stderr, "cannot load %s: %s\n", path, dlerror());
             std::abort();
         }
         const auto check = reinterpret_cast<MQCheckVersion_fn>(dlsym(handle, "MQCheckVersion"));
@@ -67,7 +77,7 @@ const Module &Plugin() {
         m.modifySelect = reinterpret_cast<MQModifySelect_fn>(dlsym(handle, "MQModifySelect"));
         if (check == nullptr || init == nullptr || m.modifySelect == nullptr || check(0x4400) == 0 ||
             init(STANDIN_HOST_PATH) != 1) {
-            std::fprintf(stderr, "cannot bind %s to %s\n", VEXOLIN_MODULE_PATH, STANDIN_HOST_PATH);
+            std::fprintf(stderr, "cannot bind %s to %s\n", path, STANDIN_HOST_PATH);
             std::abort();
         }
         return m;

@@ -32,7 +32,7 @@ template <class Test>
 void AddLinesWhere(const cmq::CMQObject &object, SelectionPlan &plan, Test test) {
     const FaceTable faces(object);
     SelectionCalls sel(object, plan);
-    plan.Reserve(faces.TotalPoints(), 2); // at most every line once
+    plan.ReserveLines(faces.TotalPoints()); // at most every line once
     for (int32_t f = 0; f < faces.FaceCount(); ++f) {
         for (int32_t j = 0; j < faces.PointCount(f); ++j) {
             const cmq::CMQLineEnds ends = faces.Line(f, j);
@@ -127,7 +127,7 @@ int FaceToLine(const cmq::CMQObject &object, SelectionPlan &plan) {
             // Every line is added at most once, and its pair filed at most
             // once. (Only once there is something to add: fresh room for a
             // command that adds nothing costs more than it saves.)
-            plan.Reserve(faces.TotalPoints(), 2);
+            plan.ReserveLines(faces.TotalPoints());
             edges.Reserve(faces.TotalPoints());
             reserved = true;
         }

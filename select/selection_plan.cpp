@@ -5,18 +5,29 @@
 namespace selection {
 
 void SelectionPlan::Apply() const noexcept {
-    const int32_t *arg = args_->data();
-    for (const Run &run : *runs_) {
-        for (std::size_t i = 0; i < run.count; ++i) {
-            switch (run.op) {
-            case Op::AddVertex: hostapi::MQDoc_AddSelectVertex(document_, run.object, *arg++); break;
-            case Op::AddFace: hostapi::MQDoc_AddSelectFace(document_, run.object, *arg++); break;
-            case Op::AddLine:
-                hostapi::MQDoc_AddSelectLine(document_, run.object, arg[0], arg[1]);
-                arg += 2;
-                break;
-            case Op::Clear: hostapi::MQDoc_ClearSelect(document_, static_cast<MQDWORD>(*arg++)); break;
-            }
+    const std::vector<Run> &runs = *runs_;
+    auto End = [&](std::size_t r) { return r + 1 == runs.size() ? ArgumentsOf(runs[r].op) : runs[r].end; };
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+        const Run &run = runs[r];
+        if (run.op == Op::AddLine) {
+            const LineArgs *line = lines_->data() + run.begin;
+            const LineArgs *const end = lines_->data() + End(r);
+            for (; line != end; ++line) hostapi::MQDoc_AddSelectLine(document_, run.object, line->face, line->line);
+            continue;
+        }
+        const int32_t *arg = args_->data() + run.begin;
+        const int32_t *const end = args_->data() + End(r);
+        switch (run.op) {
+        case Op::AddVertex:
+            for (; arg != end; ++arg) hostapi::MQDoc_AddSelectVertex(document_, run.object, *arg);
+            break;
+        case Op::AddFace:
+            for (; arg != end; ++arg) hostapi::MQDoc_AddSelectFace(document_, run.object, *arg);
+            break;
+        case Op::Clear:
+            for (; arg != end; ++arg) hostapi::MQDoc_ClearSelect(document_, static_cast<MQDWORD>(*arg));
+            break;
+        case Op::AddLine: break;
         }
     }
 }

@@ -34,21 +34,22 @@ public:
 
     // Records MQDoc_AddSelectVertex / AddSelectFace / AddSelectLine on the
     // object at `objectIndex`, and MQDoc_ClearSelect of `kinds`.
-    void AddVertex(int32_t objectIndex, int32_t vertex) { Record(Op::AddVertex, objectIndex, vertex, -1); }
-    void AddFace(int32_t objectIndex, int32_t face) { Record(Op::AddFace, objectIndex, face, -1); }
-    void AddLine(int32_t objectIndex, int32_t face, int32_t line) { Record(Op::AddLine, objectIndex, face, line); }
-    void Clear(MQDWORD kinds) { Record(Op::Clear, -1, static_cast<int32_t>(kinds), -1); }
+    void AddVertex(int32_t objectIndex, int32_t vertex) { Record(Op::AddVertex, objectIndex, *args_, vertex); }
+    void AddFace(int32_t objectIndex, int32_t face) { Record(Op::AddFace, objectIndex, *args_, face); }
+    void AddLine(int32_t objectIndex, int32_t face, int32_t line) {
+        Record(Op::AddLine, objectIndex, *lines_, LineArgs{face, line});
+    }
+    void Clear(MQDWORD kinds) { Record(Op::Clear, -1, *args_, static_cast<int32_t>(kinds)); }
 
     std::size_t Size() const { return size_; }
 
-    // Makes room for `calls` more calls of `argsPerCall` arguments (2 for
-    // lines), when a command knows a bound: the room is only address space
-    // until used, and growing a large plan step by step costs copies and
-    // fresh pages. Without the room (no address space) the plan grows as
-    // calls arrive.
-    void Reserve(std::size_t calls, std::size_t argsPerCall) noexcept {
+    // Makes room for `lines` more line additions, when a command knows a
+    // bound: the room is only address space until used, and growing a large
+    // plan step by step costs copies and fresh pages. Without the room (no
+    // address space) the plan grows as calls arrive.
+    void ReserveLines(std::size_t lines) noexcept {
         try {
-            args_->reserve(args_->size() + calls * argsPerCall);
+            lines_->reserve(lines_->size() + lines);
         } catch (...) {
         }
     }
@@ -58,27 +59,48 @@ public:
 
 private:
     enum class Op : int32_t { AddVertex, AddFace, AddLine, Clear };
+    struct LineArgs {
+        int32_t face;
+        int32_t line;
+    };
     // Consecutive calls of one kind on one object share a run; their
-    // arguments follow one another in args_ (two per line, one otherwise),
-    // so a plan costs 4 or 8 bytes per call.
+    // arguments follow one another, in lines_ for line additions and in
+    // args_ for the rest, so a plan costs 4 or 8 bytes per call. A run's
+    // end is set when the next run starts; the last run ends at its array's
+    // end.
     struct Run {
         Op op;
         int32_t object;
-        std::size_t count;
+        std::size_t begin;
+        std::size_t end;
     };
-    void Record(Op op, int32_t object, int32_t a, int32_t b) {
-        std::vector<Run> &runs = *runs_;
-        if (runs.empty() || runs.back().op != op || runs.back().object != object) runs.push_back({op, object, 0});
-        args_->push_back(a);
-        if (op == Op::AddLine) args_->push_back(b);
-        ++runs.back().count;
+    // A command records hundreds of thousands of calls: the common case (the
+    // same kind on the same object as the call before) only appends.
+    template <class Arg>
+    void Record(Op op, int32_t object, std::vector<Arg> &into, const Arg &arg) {
+        if (op != lastOp_ || object != lastObject_) [[unlikely]]
+            StartRun(op, object, into.size());
+        into.push_back(arg);
         ++size_;
+    }
+    std::size_t ArgumentsOf(Op op) const { return op == Op::AddLine ? lines_->size() : args_->size(); }
+    void StartRun(Op op, int32_t object, std::size_t begin) {
+        std::vector<Run> &runs = *runs_;
+        if (!runs.empty()) runs.back().end = ArgumentsOf(runs.back().op);
+        runs.push_back({op, object, begin, begin});
+        lastOp_ = op;
+        lastObject_ = object;
     }
 
     MQDocument document_;
     ScratchVector<Run> runs_;
     ScratchVector<int32_t> args_;
+    ScratchVector<LineArgs> lines_;
     std::size_t size_ = 0;
+    // The kind and object of the last run; a kind no call has before the
+    // first.
+    Op lastOp_ = static_cast<Op>(-1);
+    int32_t lastObject_ = 0;
 };
 
 // Runs `plan(SelectionPlan &)` on a fresh plan for `document` and applies
