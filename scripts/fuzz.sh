@@ -2,7 +2,10 @@
 # Runs every fuzz target for a while, two at a time, and prints what each
 # did: executions, coverage (libFuzzer's cov/ft at the end), findings.
 #
-#   scripts/fuzz.sh [SECONDS]     (default 60 s per target)
+#   scripts/fuzz.sh [SECONDS] [TARGET...]
+#
+# SECONDS per target (default 60); TARGET names (e.g. obj_loader) pick some
+# targets, all by default. FUZZ_JOBS (default 2) targets run at a time.
 #
 # Builds the fuzz preset (clang, libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer). Each target starts from its corpus in
@@ -16,22 +19,31 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds="${1:-60}"
-[[ "$seconds" =~ ^[0-9]+$ ]] && [ "$seconds" -gt 0 ] || { echo "usage: scripts/fuzz.sh [SECONDS]" >&2; exit 2; }
+[[ "$seconds" =~ ^[0-9]+$ ]] && [ "$seconds" -gt 0 ] || { echo "usage: scripts/fuzz.sh [SECONDS] [TARGET...]" >&2; exit 2; }
+[ $# -gt 0 ] && shift
+jobs="${FUZZ_JOBS:-2}"
+[[ "$jobs" =~ ^[1-9][0-9]*$ ]] || { echo "fuzz: FUZZ_JOBS must be a positive number" >&2; exit 2; }
 
 scripts/install-deps.sh build fuzz
 
 targets=()
-for source in tests/fuzz/*_fuzz.cpp; do
-  name="$(basename "$source" _fuzz.cpp)"
-  targets+=("$name")
-done
+if [ $# -gt 0 ]; then
+  for name in "$@"; do
+    [ -f "tests/fuzz/${name}_fuzz.cpp" ] || { echo "fuzz: no target '$name' (tests/fuzz/${name}_fuzz.cpp)" >&2; exit 2; }
+    targets+=("$name")
+  done
+else
+  for source in tests/fuzz/*_fuzz.cpp; do
+    targets+=("$(basename "$source" _fuzz.cpp)")
+  done
+fi
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j2 --target "${targets[@]/#/fuzz_}"
 
 build=build/fuzz
 work="$build/fuzz-runs"
-rm -rf "$work" "$build/findings"
+for name in "${targets[@]}"; do rm -rf "${work:?}/$name" "$build/findings/$name"; done
 mkdir -p "$work"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
@@ -65,7 +77,7 @@ running=0
 for name in "${targets[@]}"; do
   run_target "$name" &
   running=$((running + 1))
-  if [ "$running" -ge 2 ]; then
+  if [ "$running" -ge "$jobs" ]; then
     wait -n
     running=$((running - 1))
   fi
