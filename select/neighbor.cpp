@@ -2,11 +2,13 @@
 
 #include <cstddef>
 #include <span>
+#include <vector>
 
 #include "select/duplicate.h"
 #include "host/host_api.h"
 #include "mesh/host_count.h"
 #include "select/object_snapshot.h"
+#include "select/scratch.h"
 #include "select/vertex_pair_set.h"
 
 namespace selection {
@@ -117,27 +119,35 @@ int FaceToLine(const cmq::CMQObject &object, SelectionPlan &plan) {
     SelectionCalls sel(object, plan);
     // Every line of a selected face is added, so a line of another selected
     // face on a shared edge is added by that face itself. Only unselected
-    // faces need the edge lookup.
-    std::vector<uint8_t> selected(static_cast<std::size_t>(faces.FaceCount()), 0);
-    VertexPairSet edges(VertexSlots(object));
+    // faces need the edge lookup, and only when there are some is the edge
+    // set of the selected faces built.
+    ScratchVector<uint8_t> selectedVector;
+    std::vector<uint8_t> &selected = *selectedVector;
+    selected.assign(static_cast<std::size_t>(faces.FaceCount()), 0);
     bool reserved = false;
+    bool unselected = false;
     for (int32_t f = 0; f < faces.FaceCount(); ++f) {
-        if (!faces.IsLive(f) || !sel.IsFaceSelected(f)) continue;
+        if (!faces.IsLive(f)) continue;
+        if (!sel.IsFaceSelected(f)) {
+            unselected = true;
+            continue;
+        }
         if (!reserved) {
-            // Every line is added at most once, and its pair filed at most
-            // once. (Only once there is something to add: fresh room for a
-            // command that adds nothing costs more than it saves.)
+            // Every line is added at most once. (Only once there is
+            // something to add: fresh room for a command that adds nothing
+            // costs more than it saves.)
             plan.ReserveLines(faces.TotalPoints());
-            edges.Reserve(faces.TotalPoints());
             reserved = true;
         }
         selected[static_cast<std::size_t>(f)] = 1;
-        for (int32_t j = 0; j < faces.PointCount(f); ++j) {
-            sel.AddLine(f, j);
-            AddLine(edges, faces, f, j);
-        }
+        for (int32_t j = 0; j < faces.PointCount(f); ++j) sel.AddLine(f, j);
     }
-    if (edges.Empty()) return 1;
+    if (!reserved || !unselected) return 1;
+    VertexPairSet edges(VertexSlots(object));
+    edges.Reserve(faces.TotalPoints());
+    for (int32_t f = 0; f < faces.FaceCount(); ++f)
+        if (selected[static_cast<std::size_t>(f)] != 0)
+            for (int32_t j = 0; j < faces.PointCount(f); ++j) AddLine(edges, faces, f, j);
     edges.Build();
     for (int32_t g = 0; g < faces.FaceCount(); ++g) {
         if (selected[static_cast<std::size_t>(g)] != 0) continue;

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "abi/mq_abi.h"
+#include "select/call_stream.h"
 #include "select/scratch.h"
 
 namespace selection {
@@ -34,12 +35,12 @@ public:
 
     // Records MQDoc_AddSelectVertex / AddSelectFace / AddSelectLine on the
     // object at `objectIndex`, and MQDoc_ClearSelect of `kinds`.
-    void AddVertex(int32_t objectIndex, int32_t vertex) { Record(Op::AddVertex, objectIndex, *args_, vertex); }
-    void AddFace(int32_t objectIndex, int32_t face) { Record(Op::AddFace, objectIndex, *args_, face); }
+    void AddVertex(int32_t objectIndex, int32_t vertex) { Record(Op::AddVertex, objectIndex, args_, {vertex}); }
+    void AddFace(int32_t objectIndex, int32_t face) { Record(Op::AddFace, objectIndex, args_, {face}); }
     void AddLine(int32_t objectIndex, int32_t face, int32_t line) {
-        Record(Op::AddLine, objectIndex, *lines_, LineArgs{face, line});
+        Record(Op::AddLine, objectIndex, lines_, {face, line});
     }
-    void Clear(MQDWORD kinds) { Record(Op::Clear, -1, *args_, static_cast<int32_t>(kinds)); }
+    void Clear(MQDWORD kinds) { Record(Op::Clear, -1, args_, {static_cast<int32_t>(kinds)}); }
 
     std::size_t Size() const { return size_; }
 
@@ -49,7 +50,7 @@ public:
     // address space) the plan grows as calls arrive.
     void ReserveLines(std::size_t lines) noexcept {
         try {
-            lines_->reserve(lines_->size() + lines);
+            lines_.Reserve(lines);
         } catch (...) {
         }
     }
@@ -59,15 +60,11 @@ public:
 
 private:
     enum class Op : int32_t { AddVertex, AddFace, AddLine, Clear };
-    struct LineArgs {
-        int32_t face;
-        int32_t line;
-    };
     // Consecutive calls of one kind on one object share a run; their
     // arguments follow one another, in lines_ for line additions and in
-    // args_ for the rest, so a plan costs 4 or 8 bytes per call. A run's
-    // end is set when the next run starts; the last run ends at its array's
-    // end.
+    // args_ for the rest (call_stream.h: a plan costs at most 4 or 8 bytes
+    // per call, far less for neighbouring lines or vertices). A run's end is
+    // set when the next run starts; the last run ends at its stream's end.
     struct Run {
         Op op;
         int32_t object;
@@ -76,26 +73,28 @@ private:
     };
     // A command records hundreds of thousands of calls: the common case (the
     // same kind on the same object as the call before) only appends.
-    template <class Arg>
-    void Record(Op op, int32_t object, std::vector<Arg> &into, const Arg &arg) {
+    template <std::size_t N>
+    void Record(Op op, int32_t object, CallStream<N> &into, const typename CallStream<N>::Call &call) {
         if (op != lastOp_ || object != lastObject_) [[unlikely]]
-            StartRun(op, object, into.size());
-        into.push_back(arg);
+            StartRun(op, object, into.End());
+        into.Append(call);
         ++size_;
     }
-    std::size_t ArgumentsOf(Op op) const { return op == Op::AddLine ? lines_->size() : args_->size(); }
+    std::size_t EndOf(Op op) const { return op == Op::AddLine ? lines_.End() : args_.End(); }
     void StartRun(Op op, int32_t object, std::size_t begin) {
         std::vector<Run> &runs = *runs_;
-        if (!runs.empty()) runs.back().end = ArgumentsOf(runs.back().op);
+        if (!runs.empty()) runs.back().end = EndOf(runs.back().op);
         runs.push_back({op, object, begin, begin});
+        args_.Break();
+        lines_.Break();
         lastOp_ = op;
         lastObject_ = object;
     }
 
     MQDocument document_;
     ScratchVector<Run> runs_;
-    ScratchVector<int32_t> args_;
-    ScratchVector<LineArgs> lines_;
+    CallStream<1> args_;
+    CallStream<2> lines_;
     std::size_t size_ = 0;
     // The kind and object of the last run; a kind no call has before the
     // first.

@@ -1,0 +1,137 @@
+// The arguments of a sequence of host calls of one kind, recorded compactly
+// and replayed in order.
+//
+// Commands add whole runs of neighbours: every line of a face (face f, lines
+// 0, 1, 2, 3), vertices in index order. A call whose last argument is one
+// more than the call before it, all other arguments equal, continues that
+// call's sequence; a sequence long enough to save room (three calls of one
+// argument, two of two) is kept as one run. Entries are int32 words:
+//
+//   single call:  a0 ... a(N-1)                   (a0 is never kRunMark)
+//   run:          kRunMark a0 ... a(N-1) count    the calls a0 ... a(N-1) + k,
+//                                                 k = 0 ... count - 1
+//
+// so a plan never takes more than 4 bytes per argument of every call, and a
+// face's four lines take 24 bytes in all. A call whose first argument is
+// kRunMark itself is recorded as a run of one.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "select/scratch.h"
+
+namespace selection {
+
+template <std::size_t N>
+class CallStream {
+    static_assert(N >= 1);
+
+public:
+    using Call = std::array<int32_t, N>;
+    static constexpr int32_t kRunMark = std::numeric_limits<int32_t>::min();
+
+    // Words recorded so far: where the entries of a call recorded next begin.
+    std::size_t End() const { return words_->size(); }
+
+    // Makes room for `calls` more single calls.
+    void Reserve(std::size_t calls) { words_->reserve(words_->size() + calls * N); }
+
+    // The next call starts an entry of its own (it belongs to another run of
+    // the plan).
+    void Break() { open_ = false; }
+
+    void Append(const Call &call) {
+        if (open_ && Continues(call)) [[likely]] {
+            Extend(call);
+            return;
+        }
+        Start(call);
+    }
+
+    // Calls `call(const Call &)` for every call of the entries in the words
+    // [begin, end), in the order they were recorded.
+    template <class F>
+    void ForEach(std::size_t begin, std::size_t end, F &&call) const {
+        const std::vector<int32_t> &words = *words_;
+        Call args{};
+        for (std::size_t i = begin; i < end;) {
+            if (words[i] != kRunMark) {
+                for (std::size_t k = 0; k < N; ++k) args[k] = words[i + k];
+                call(args);
+                i += N;
+                continue;
+            }
+            for (std::size_t k = 0; k < N; ++k) args[k] = words[i + 1 + k];
+            const int32_t count = words[i + N + 1];
+            for (int32_t k = 0; k < count; ++k) {
+                call(args);
+                ++args[N - 1];
+            }
+            i += N + 2;
+        }
+    }
+
+private:
+    bool Continues(const Call &call) const {
+        for (std::size_t k = 0; k + 1 < N; ++k)
+            if (call[k] != openCall_[k]) return false;
+        return static_cast<int64_t>(call[N - 1]) == next_;
+    }
+
+    void Start(const Call &call) {
+        std::vector<int32_t> &words = *words_;
+        at_ = words.size();
+        if (call[0] == kRunMark) {
+            words.push_back(kRunMark);
+            words.insert(words.end(), call.begin(), call.end());
+            words.push_back(1);
+            isRun_ = true;
+        } else {
+            words.insert(words.end(), call.begin(), call.end());
+            isRun_ = false;
+            singles_ = 1;
+        }
+        open_ = true;
+        openCall_ = call;
+        next_ = static_cast<int64_t>(call[N - 1]) + 1;
+    }
+
+    // The number of calls from which a run takes no more room than the
+    // calls one by one: N + 2 <= calls * N.
+    static constexpr std::size_t kRunFrom = (N + 2 + N - 1) / N;
+
+    void Extend(const Call &call) {
+        std::vector<int32_t> &words = *words_;
+        if (isRun_) {
+            ++words[at_ + N + 1];
+        } else if (singles_ + 1 < kRunFrom) {
+            words.insert(words.end(), call.begin(), call.end());
+            ++singles_;
+        } else {
+            // The singles from at_ on and this call become one run.
+            words.resize(at_ + N + 2);
+            words[at_] = kRunMark;
+            for (std::size_t k = 0; k < N; ++k) words[at_ + 1 + k] = openCall_[k];
+            words[at_ + N + 1] = static_cast<int32_t>(kRunFrom);
+            isRun_ = true;
+        }
+        ++next_;
+    }
+
+    ScratchVector<int32_t> words_;
+    // The sequence the next call may continue: where it begins, whether it
+    // is a run yet or how many single calls it has, its first call, and the
+    // last argument that would continue it.
+    bool open_ = false;
+    bool isRun_ = false;
+    std::size_t singles_ = 0;
+    std::size_t at_ = 0;
+    Call openCall_{};
+    int64_t next_ = 0;
+};
+
+} // namespace selection
