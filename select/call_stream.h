@@ -45,11 +45,13 @@ public:
     void Break() { open_ = false; }
 
     void Append(const Call &call) {
-        if (open_ && Continues(call)) [[likely]] {
-            Extend(call);
+        // The common case, one more call of a run, inline; the rest apart.
+        if (open_ && isRun_ && Continues(call)) [[likely]] {
+            ++(*words_)[at_ + N + 1];
+            ++next_;
             return;
         }
-        Start(call);
+        AppendOther(call);
     }
 
     // Calls `call(const Call &)` for every call of the entries in the words
@@ -76,51 +78,18 @@ public:
     }
 
 private:
+    void AppendOther(const Call &call);
+
     bool Continues(const Call &call) const {
         for (std::size_t k = 0; k + 1 < N; ++k)
             if (call[k] != openCall_[k]) return false;
         return static_cast<int64_t>(call[N - 1]) == next_;
     }
 
-    void Start(const Call &call) {
-        std::vector<int32_t> &words = *words_;
-        at_ = words.size();
-        if (call[0] == kRunMark) {
-            words.push_back(kRunMark);
-            words.insert(words.end(), call.begin(), call.end());
-            words.push_back(1);
-            isRun_ = true;
-        } else {
-            words.insert(words.end(), call.begin(), call.end());
-            isRun_ = false;
-            singles_ = 1;
-        }
-        open_ = true;
-        openCall_ = call;
-        next_ = static_cast<int64_t>(call[N - 1]) + 1;
-    }
-
+    void Start(const Call &call);
     // The number of calls from which a run takes no more room than the
     // calls one by one: N + 2 <= calls * N.
     static constexpr std::size_t kRunFrom = (N + 2 + N - 1) / N;
-
-    void Extend(const Call &call) {
-        std::vector<int32_t> &words = *words_;
-        if (isRun_) {
-            ++words[at_ + N + 1];
-        } else if (singles_ + 1 < kRunFrom) {
-            words.insert(words.end(), call.begin(), call.end());
-            ++singles_;
-        } else {
-            // The singles from at_ on and this call become one run.
-            words.resize(at_ + N + 2);
-            words[at_] = kRunMark;
-            for (std::size_t k = 0; k < N; ++k) words[at_ + 1 + k] = openCall_[k];
-            words[at_ + N + 1] = static_cast<int32_t>(kRunFrom);
-            isRun_ = true;
-        }
-        ++next_;
-    }
 
     ScratchVector<int32_t> words_;
     // The sequence the next call may continue: where it begins, whether it
@@ -133,5 +102,9 @@ private:
     Call openCall_{};
     int64_t next_ = 0;
 };
+
+// Defined in call_stream.cpp for the two kinds of call the plan records.
+extern template class CallStream<1>;
+extern template class CallStream<2>;
 
 } // namespace selection

@@ -57,17 +57,8 @@ SelectionCalls::SelectionCalls(const cmq::CMQObject &object, SelectionPlan &plan
       objectIndex_(hostapi::MQDoc_GetObjectIndex(object.document, object.object)),
       vertexSlots_(static_cast<int32_t>(cmq::CheckedCount(hostapi::MQObj_GetVertexCount(object.object)))) {}
 
-int8_t *SelectionCalls::CacheSlot(std::vector<int8_t> &cache, int32_t v) {
-    if (v < 0 || v >= vertexSlots_) return nullptr;
-    if (cache.empty()) cache.assign(static_cast<std::size_t>(vertexSlots_), kUnknown);
-    return &cache[static_cast<std::size_t>(v)];
-}
-
-bool SelectionCalls::IsVertexSelectedCached(int32_t v) {
-    int8_t *slot = CacheSlot(*vertexSelected_, v);
-    if (slot == nullptr) return IsVertexSelected(v);
-    if (*slot == kUnknown) *slot = IsVertexSelected(v) ? 1 : 0;
-    return *slot != 0;
+void SelectionCalls::FillCache(std::vector<int8_t> &cache) const {
+    cache.assign(static_cast<std::size_t>(vertexSlots_), kUnknown);
 }
 
 bool SelectionCalls::IsVertexSelected(int32_t v) const {
@@ -81,14 +72,6 @@ bool SelectionCalls::IsFaceSelected(int32_t face) const {
 bool SelectionCalls::IsLineSelected(int32_t face, int32_t line) const {
     return hostapi::MQDoc_IsSelectLine(document_, objectIndex_, face, line) != 0;
 }
-
-void SelectionCalls::AddVertex(int32_t v) { plan_.AddVertex(objectIndex_, v); }
-
-void SelectionCalls::AddFace(int32_t face) { plan_.AddFace(objectIndex_, face); }
-
-void SelectionCalls::AddLine(int32_t face, int32_t line) { plan_.AddLine(objectIndex_, face, line); }
-
-void SelectionCalls::Clear(MQDWORD kinds) { plan_.Clear(kinds); }
 
 void SelectionCalls::AddVertexOnce(int32_t v) {
     int8_t *slot = CacheSlot(*vertexAdded_, v);

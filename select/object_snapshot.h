@@ -73,15 +73,21 @@ public:
 
     // Vertex selection, asked of the host once per vertex and then cached.
     // Only for commands that do not add vertices themselves.
-    bool IsVertexSelectedCached(int32_t v);
+    bool IsVertexSelectedCached(int32_t v) {
+        int8_t *slot = CacheSlot(*vertexSelected_, v);
+        if (slot == nullptr) return IsVertexSelected(v);
+        if (*slot == kUnknown) *slot = IsVertexSelected(v) ? 1 : 0;
+        return *slot != 0;
+    }
 
     bool IsVertexSelected(int32_t v) const;
     bool IsFaceSelected(int32_t face) const;
     bool IsLineSelected(int32_t face, int32_t line) const;
-    void AddVertex(int32_t v);
-    void AddFace(int32_t face);
-    void AddLine(int32_t face, int32_t line);
-    void Clear(MQDWORD kinds);
+    // Recorded in the plan (inline: commands call these once per element).
+    void AddVertex(int32_t v) { plan_.AddVertex(objectIndex_, v); }
+    void AddFace(int32_t face) { plan_.AddFace(objectIndex_, face); }
+    void AddLine(int32_t face, int32_t line) { plan_.AddLine(objectIndex_, face, line); }
+    void Clear(MQDWORD kinds) { plan_.Clear(kinds); }
 
     // Adds the vertex unless this object has already added it during this
     // command (adding twice changes nothing).
@@ -89,7 +95,15 @@ public:
 
 private:
     static constexpr int8_t kUnknown = -1;
-    int8_t *CacheSlot(std::vector<int8_t> &cache, int32_t v);
+    // The cache entry of vertex v, the cache filled on first use; null for
+    // an index outside the slots.
+    int8_t *CacheSlot(std::vector<int8_t> &cache, int32_t v) {
+        if (v < 0 || v >= vertexSlots_) return nullptr;
+        if (cache.empty()) [[unlikely]]
+            FillCache(cache);
+        return &cache[static_cast<std::size_t>(v)];
+    }
+    void FillCache(std::vector<int8_t> &cache) const;
 
     MQDocument document_;
     SelectionPlan &plan_;

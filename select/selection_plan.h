@@ -42,8 +42,6 @@ public:
     }
     void Clear(MQDWORD kinds) { Record(Op::Clear, -1, args_, {static_cast<int32_t>(kinds)}); }
 
-    std::size_t Size() const { return size_; }
-
     // Makes room for `lines` more line additions, when a command knows a
     // bound: the room is only address space until used, and growing a large
     // plan step by step costs copies and fresh pages. Without the room (no
@@ -78,7 +76,6 @@ private:
         if (op != lastOp_ || object != lastObject_) [[unlikely]]
             StartRun(op, object, into.End());
         into.Append(call);
-        ++size_;
     }
     std::size_t EndOf(Op op) const { return op == Op::AddLine ? lines_.End() : args_.End(); }
     void StartRun(Op op, int32_t object, std::size_t begin) {
@@ -95,7 +92,6 @@ private:
     ScratchVector<Run> runs_;
     CallStream<1> args_;
     CallStream<2> lines_;
-    std::size_t size_ = 0;
     // The kind and object of the last run; a kind no call has before the
     // first.
     Op lastOp_ = static_cast<Op>(-1);
