@@ -16,6 +16,11 @@ bool IsLiveVertex(const CMQObject &object, int32_t i) {
     return hostapi::MQObj_GetVertexRefCount(object.object, i) >= 1;
 }
 
+int SlotCount(int count) {
+    if (count < 0) throw BadHostAnswer();
+    return count;
+}
+
 } // namespace
 
 CMQFace::~CMQFace() {
@@ -79,15 +84,16 @@ CMQVertexIterator &Next(CMQVertexIterator &it) {
     return it;
 }
 
-// A walk over an object with no slots (or a host that reports a negative
-// count) ends at once: index 0 is "at the end" of anything that is not
-// larger than it.
+// A walk over an object with no slots ends at once. A negative count is no
+// answer a walk can use: it fails (BadHostAnswer) rather than take the
+// object for an empty one, so that a command cannot do half its work (the
+// face step of an axis command on the true faces, its vertex step on none).
 bool AtEnd(const CMQFaceIterator &it) {
-    return it.index >= hostapi::MQObj_GetFaceCount(it.object->object);
+    return it.index >= SlotCount(hostapi::MQObj_GetFaceCount(it.object->object));
 }
 
 bool AtEnd(const CMQVertexIterator &it) {
-    return it.index >= hostapi::MQObj_GetVertexCount(it.object->object);
+    return it.index >= SlotCount(hostapi::MQObj_GetVertexCount(it.object->object));
 }
 
 } // namespace cmq

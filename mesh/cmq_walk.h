@@ -3,7 +3,9 @@
 //
 // A live face has at least one point; a live vertex is used by at least one
 // face corner. The slot count is read from the host again at every AtEnd,
-// so a walk always reflects the object as the host holds it.
+// so a walk always reflects the object as the host holds it. A count or a
+// face's point count below zero is no answer a walk can use: the walk throws
+// BadHostAnswer (mesh/host_count.h), and the command fails whole.
 //
 // Usual loop:
 //   for (auto it = FirstFace(obj); !AtEnd(it); Next(it)) { auto face = *it; ... }

@@ -26,12 +26,15 @@ int SelectByIndex(cmq::CMQObject &object, int command, int32_t index) {
 int SelectByIndex(cmq::CMQObject &object, int command, int32_t index, SelectionPlan &plan) {
     const int objectIndex = hostapi::MQDoc_GetObjectIndex(object.document, object.object);
     // The index comes straight from a spin box; only a slot of the object
-    // names an element, so anything else is not handed to the host.
+    // names an element, so anything else is not handed to the host. Any
+    // vertex slot will do, used or not; a face slot must hold a face (a
+    // deleted face has no points), which the host could not select.
     if (command == 29) {
         if (index >= 0 && index < hostapi::MQObj_GetVertexCount(object.object))
             plan.AddVertex(objectIndex, index);
     } else {
-        if (index >= 0 && index < hostapi::MQObj_GetFaceCount(object.object))
+        if (index >= 0 && index < hostapi::MQObj_GetFaceCount(object.object) &&
+            hostapi::MQObj_GetFacePointCount(object.object, index) >= 1)
             plan.AddFace(objectIndex, index);
     }
     return 1;

@@ -16,8 +16,8 @@ int ClearSelection(MQDocument document, int command);
 int ClearSelection(int command, SelectionPlan &plan);
 
 // 29 adds vertex `index`, any other command face `index`, of `object` to the
-// selection. An index outside the object's vertex or face slots names no
-// element and selects nothing. Returns 1.
+// selection. An index outside the object's vertex or face slots, or of a
+// deleted face, names no element and selects nothing. Returns 1.
 int SelectByIndex(cmq::CMQObject &object, int command, int32_t index);
 int SelectByIndex(cmq::CMQObject &object, int command, int32_t index, SelectionPlan &plan);
 

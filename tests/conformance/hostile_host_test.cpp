@@ -47,6 +47,8 @@ protected:
 // Commands that size working arrays from the counts, one per family.
 const char *const kTableCommands[] = {"Edge(&E)", "Ridge(&R)", "Vertex -> Face(&W)", "Face => Line(&H)",
                                       "Face => Dup Vertex(&Q)", "Line => Dup Vertex(&1)"};
+// Commands that only walk the slots, one per family.
+const char *const kWalkCommands[] = {"X<0(&Z)", "5(&5)"};
 
 TEST_F(HostileHost, ImpossibleCountsFailTheRunAndChangeNothing) {
     standin::HostileAnswers negative;
@@ -60,6 +62,25 @@ TEST_F(HostileHost, ImpossibleCountsFailTheRunAndChangeNothing) {
         EXPECT_EQ(Press(negativePoints, label), 0) << label;
         EXPECT_EQ(endtoend::SelectionOf(doc), before) << label;
     }
+    // A walk does not take a negative count for an empty object.
+    for (const char *label : kWalkCommands) {
+        EXPECT_EQ(Press(negative, label), 0) << label;
+        EXPECT_EQ(endtoend::SelectionOf(doc), before) << label;
+    }
+}
+
+TEST_F(HostileHost, NegativeVertexCountFailsTheFaceStepToo) {
+    // Taken for "no vertices", the count would let "(&F)ace" with an axis
+    // button select the faces on the true geometry and none of the vertices.
+    standin::HostileAnswers vertices;
+    vertices.vertexCount = -5;
+    tk::Reset();
+    tk::SetScript({tk::Action::Click("(&F)ace"), tk::Action::Click("X<0(&Z)")});
+    standin::SetHostileAnswers(vertices);
+    const int result = module->MQModifySelect(0, doc.Handle());
+    standin::ClearHostileAnswers();
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(endtoend::SelectionOf(doc), before);
 }
 
 TEST_F(HostileHost, FaceTooLargeForTheAddressSpaceFailsTheRun) {

@@ -1,23 +1,20 @@
 // Commands 14 and 15 against a literal reference: thousands of small random
-// documents, each built twice, one copy run through the reference (the mesh
-// model's queries, an ordered map of edge keys to every occurrence) and one
-// through the command, which groups lines by chaining them per vertex or,
-// for long chains and odd indices, through the edge table. Compared: the
-// result, every object's final selection, and the selection changes in
-// call order.
+// documents, each built twice, one copy run through the reference
+// (reference/edge_ridge_reference.h: the mesh model's queries, a map of edge
+// keys to every occurrence in the order found) and one through the command,
+// which groups lines by chaining them per vertex or, for long chains and odd
+// indices, through the edge table. Compared: the result, every object's
+// final selection, and the selection changes in call order.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <random>
-#include <unordered_map>
 #include <vector>
 
-#include "host/host_api.h"
-#include "mesh/cmq_walk.h"
 #include "select/edge_ridge.h"
-#include "select/vector_math.h"
 #include "standin/core/call_log.h"
 #include "standin/core/document.h"
+#include "tests/unit/select/reference/edge_ridge_reference.h"
 #include "tests/unit/unit_fixture.h"
 
 namespace {
@@ -124,58 +121,6 @@ cmq::CMQObject Build(standin::Document &doc, const Spec &spec) {
     return {standin::Document::HandleOf(&o), doc.Handle()};
 }
 
-// The command as its description reads, one step at a time.
-int Reference(cmq::CMQObject &object, const selection::CommandInput &input) {
-    if (input.command != 14 && input.command != 15) return 0;
-    const auto index = [&] { return hostapi::MQDoc_GetObjectIndex(object.document, object.object); };
-    std::unordered_map<int64_t, std::vector<cmq::CMQLine>> table;
-    std::vector<int64_t> order;
-    std::unordered_map<int64_t, bool> candidates;
-    for (auto it = cmq::FirstFace(object); !cmq::AtEnd(it); cmq::Next(it)) {
-        const std::vector<int32_t> p = object.GetFacePoints(it.index);
-        const int32_t n = static_cast<int32_t>(p.size());
-        if (n < 2) return 0;
-        for (int32_t k = 0; k < n; ++k) {
-            const cmq::CMQLineEnds ab = object.GetLine(it.index, k);
-            const int64_t key = cmq::EdgeKey(ab.start, ab.end);
-            const bool covered = hostapi::MQDoc_IsSelectLine(object.document, index(), it.index, k) != 0 ||
-                                 hostapi::MQDoc_IsSelectFace(object.document, index(), it.index) != 0 ||
-                                 (hostapi::MQDoc_IsSelectVertex(object.document, index(), ab.start) != 0 &&
-                                  hostapi::MQDoc_IsSelectVertex(object.document, index(), ab.end) != 0);
-            if (covered) candidates[key] = true;
-            auto [at, fresh] = table.try_emplace(key);
-            if (fresh) order.push_back(key);
-            at->second.push_back({it.index, k});
-        }
-    }
-    if (!input.allObjects) hostapi::MQDoc_ClearSelect(object.document, MQ_SELECT_ALL);
-    const selection::RidgeWindow window = selection::RidgeWindow::From(input);
-    const auto add = [&](const cmq::CMQLine &l) {
-        hostapi::MQDoc_AddSelectLine(object.document, index(), l.face, l.line);
-    };
-    for (const int64_t key : order) {
-        if (!candidates.empty() && candidates.count(key) == 0) continue;
-        const std::vector<cmq::CMQLine> &lines = table[key];
-        if (input.command == 14) {
-            if (lines.size() == 1) add(lines[0]);
-            continue;
-        }
-        if (lines.size() != 2) continue;
-        const cmq::CMQVec3 m1 = selection::vmath::Normalise(object.GetLineNormal(lines[0].face, lines[0].line));
-        const cmq::CMQVec3 m2 = selection::vmath::Normalise(object.GetLineNormal(lines[1].face, lines[1].line));
-        const cmq::CMQVec3 p = object.GetLineSidePoint(lines[0].face, lines[0].line);
-        const cmq::CMQVec3 e = object.GetVertexPosition(object.GetLine(lines[1].face, lines[1].line).start);
-        const float s = selection::vmath::Dot(p, m2) - selection::vmath::Dot(e, m2);
-        const double sign = s < 0.0f ? -1.0 : 1.0;
-        const float fold = static_cast<float>(static_cast<double>(selection::JointAngle(selection::vmath::Dot(m1, m2))) * sign);
-        if (window.Contains(fold)) {
-            add(lines[0]);
-            add(lines[1]);
-        }
-    }
-    return 1;
-}
-
 struct Outcome {
     int result = 0;
     std::vector<standin::HostCall> calls;
@@ -204,7 +149,7 @@ TEST_F(EdgeRidgeDifferential, MatchesTheLiteralCommandOnRandomDocuments) {
     int changed = 0;
     for (uint32_t seed = 1; seed <= 6000; ++seed) {
         const Spec spec = RandomSpec(seed);
-        const Outcome want = RunOn(spec, Reference);
+        const Outcome want = RunOn(spec, reference::EdgeRidge);
         const Outcome got = RunOn(spec, [](cmq::CMQObject &o, const selection::CommandInput &in) {
             return selection::SelectEdgeRidge(o, in);
         });

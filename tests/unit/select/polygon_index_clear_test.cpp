@@ -115,4 +115,19 @@ TEST_F(ClearAndIndex, IndexOutsideTheSlotsSelectsNothing) {
     EXPECT_EQ(Obj().SelectedFaces(), (std::vector<int32_t>{0}));
 }
 
+TEST_F(ClearAndIndex, IndexOfADeletedFaceSelectsNothing) {
+    // Face 1 is deleted: its slot stays, but it is no face the host can
+    // select, and the module must not name it (the fixture fails on any call
+    // the host refuses). A live face after it is still reached by its index.
+    const int32_t tri[3] = {1, 2, 3};
+    Obj().AddFace(tri);
+    Obj().AddFace(tri);
+    Obj().DeleteFace(1);
+    Obj().ClearSelection(MQ_SELECT_FACE);
+    EXPECT_EQ(selection::SelectByIndex(object, 30, 1), 1);
+    EXPECT_TRUE(Obj().SelectedFaces().empty());
+    EXPECT_EQ(selection::SelectByIndex(object, 30, 2), 1);
+    EXPECT_EQ(Obj().SelectedFaces(), (std::vector<int32_t>{2}));
+}
+
 } // namespace
