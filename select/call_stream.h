@@ -86,7 +86,6 @@ private:
         return static_cast<int64_t>(call[N - 1]) == next_;
     }
 
-    void Start(const Call &call);
     // The number of calls from which a run takes no more room than the
     // calls one by one: N + 2 <= calls * N.
     static constexpr std::size_t kRunFrom = (N + 2 + N - 1) / N;
