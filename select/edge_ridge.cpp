@@ -8,7 +8,7 @@
 
 #include "host/host_api.h"
 #include "mesh/host_count.h"
-#include "select/edge_table.h"
+#include "select/edge_groups.h"
 #include "select/mesh_view.h"
 #include "select/scratch.h"
 #include "select/vector_math.h"

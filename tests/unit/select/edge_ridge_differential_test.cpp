@@ -1,8 +1,8 @@
 // Commands 14 and 15 against a literal reference: thousands of small random
 // documents, each built twice, one copy run through the reference (the mesh
 // model's queries, an ordered map of edge keys to every occurrence) and one
-// through the command, which groups lines by chaining them per vertex or,
-// for long chains and odd indices, through the edge table. Compared: the
+// through the command, which groups lines by sorting them by their smaller
+// vertex or, for odd indices, through a hash map of edge keys. Compared: the
 // result, every object's final selection, and the selection changes in
 // call order.
 #include <gtest/gtest.h>
@@ -68,7 +68,7 @@ Spec RandomSpec(uint32_t seed) {
         for (int32_t k = 0; k < n; ++k) face.push_back(base + d.Below(pool));
         s.faces.push_back(face);
     }
-    // Sometimes a fan: one centre with more spokes than a chain may hold.
+    // Sometimes a fan: one centre with more spokes than a short run holds.
     if (d.Chance(4)) {
         const int32_t spokes = 60 + d.Below(20);
         const int32_t first = s.vertexSlots;
