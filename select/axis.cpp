@@ -5,7 +5,7 @@
 
 #include "host/host_api.h"
 #include "mesh/cmq_walk.h"
-#include "select/vector_math.h"
+#include "mesh/vector_math.h"
 
 namespace selection {
 namespace {
@@ -38,7 +38,7 @@ ObjectMatrix ReadMatrix(const cmq::CMQObject &object) {
 }
 
 float Coordinate(const cmq::CMQVec3 &position, bool local, const ObjectMatrix &matrix, int axis) {
-    const cmq::CMQVec3 p = local ? vmath::TransformPoint(position, matrix.m) : position;
+    const cmq::CMQVec3 p = local ? cmq::vmath::TransformPoint(position, matrix.m) : position;
     return axis == 0 ? p.x : axis == 1 ? p.y : p.z;
 }
 

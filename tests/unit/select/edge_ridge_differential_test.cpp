@@ -14,8 +14,8 @@
 
 #include "host/host_api.h"
 #include "mesh/cmq_walk.h"
+#include "mesh/vector_math.h"
 #include "select/edge_ridge.h"
-#include "select/vector_math.h"
 #include "standin/core/call_log.h"
 #include "standin/core/document.h"
 #include "tests/unit/unit_fixture.h"
@@ -161,13 +161,13 @@ int Reference(cmq::CMQObject &object, const selection::CommandInput &input) {
             continue;
         }
         if (lines.size() != 2) continue;
-        const cmq::CMQVec3 m1 = selection::vmath::Normalise(object.GetLineNormal(lines[0].face, lines[0].line));
-        const cmq::CMQVec3 m2 = selection::vmath::Normalise(object.GetLineNormal(lines[1].face, lines[1].line));
+        const cmq::CMQVec3 m1 = cmq::vmath::Normalise(object.GetLineNormal(lines[0].face, lines[0].line));
+        const cmq::CMQVec3 m2 = cmq::vmath::Normalise(object.GetLineNormal(lines[1].face, lines[1].line));
         const cmq::CMQVec3 p = object.GetLineSidePoint(lines[0].face, lines[0].line);
         const cmq::CMQVec3 e = object.GetVertexPosition(object.GetLine(lines[1].face, lines[1].line).start);
-        const float s = selection::vmath::Dot(p, m2) - selection::vmath::Dot(e, m2);
+        const float s = cmq::vmath::Dot(p, m2) - cmq::vmath::Dot(e, m2);
         const double sign = s < 0.0f ? -1.0 : 1.0;
-        const float fold = static_cast<float>(static_cast<double>(selection::JointAngle(selection::vmath::Dot(m1, m2))) * sign);
+        const float fold = static_cast<float>(static_cast<double>(selection::JointAngle(cmq::vmath::Dot(m1, m2))) * sign);
         if (window.Contains(fold)) {
             add(lines[0]);
             add(lines[1]);

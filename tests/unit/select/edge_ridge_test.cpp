@@ -13,10 +13,10 @@
 #include <random>
 #include <vector>
 
+#include "mesh/vector_math.h"
 #include "select/edge_groups.h"
 #include "select/edge_ridge.h"
 #include "select/mesh_view.h"
-#include "select/vector_math.h"
 #include "standin/core/call_log.h"
 #include "tests/support/meshes.h"
 #include "tests/unit/unit_fixture.h"
@@ -224,9 +224,9 @@ TEST_F(EdgeRidge, FlatJointWhoseDotProductRoundsAboveOneBendsByZero) {
     // gives 1.0000001 in float. Unclamped, acos would give NaN and the joint
     // would drop out of every window.
     AddMesh(Obj(), {{0, 0, 0}, {1, 0, 0}, {0, 4, -1}, {1, -4, 1}}, {{0, 1, 2}, {1, 0, 3}});
-    const cmq::CMQVec3 m1 = selection::vmath::Normalise(object.GetLineNormal(0, 0));
-    const cmq::CMQVec3 m2 = selection::vmath::Normalise(object.GetLineNormal(1, 0));
-    const float dot = selection::vmath::Dot(m1, m2);
+    const cmq::CMQVec3 m1 = cmq::vmath::Normalise(object.GetLineNormal(0, 0));
+    const cmq::CMQVec3 m2 = cmq::vmath::Normalise(object.GetLineNormal(1, 0));
+    const float dot = cmq::vmath::Dot(m1, m2);
     ASSERT_GT(dot, 1.0f) << "the fixture no longer exercises the clamp";
     EXPECT_EQ(selection::JointAngle(dot), 0.0f);
 
@@ -239,8 +239,8 @@ TEST_F(EdgeRidge, DotProductThatIsNotANumberGivesNoAngle) {
     // NaN. A hinge beside it shows the windows do take ordinary folds.
     AddMesh(Obj(), {{0, 0, 0}, {1e20f, 0, 0}, {0, 1e20f, 0}, {0, -1e20f, 1e20f}}, {{0, 1, 2}, {1, 0, 3}});
     AddHinge(-30.0); // faces 2 and 3
-    const cmq::CMQVec3 m1 = selection::vmath::Normalise(object.GetLineNormal(0, 0));
-    ASSERT_TRUE(std::isnan(selection::vmath::Dot(m1, m1)));
+    const cmq::CMQVec3 m1 = cmq::vmath::Normalise(object.GetLineNormal(0, 0));
+    ASSERT_TRUE(std::isnan(cmq::vmath::Dot(m1, m1)));
 
     EXPECT_EQ(Run(kRidge, kEverything), (Lines{{2, 0}, {3, 0}}));
     // A reversed window that excludes a single value takes every number.
@@ -416,7 +416,7 @@ TEST(JointAngle, ClampsRoundedDotProductsButKeepsNaN) {
 }
 
 TEST(VectorMath, NormaliseDividesOnlyByAPositiveLength) {
-    using selection::vmath::Normalise;
+    using cmq::vmath::Normalise;
     EXPECT_EQ(Normalise({0, 0, 0}), (cmq::CMQVec3{0, 0, 0}));
     EXPECT_EQ(Normalise({kNaN, 1, 1}), (cmq::CMQVec3{0, 0, 0}));
     EXPECT_EQ(Normalise({0, 3, 4}), (cmq::CMQVec3{0, 0.6f, 0.8f}));
