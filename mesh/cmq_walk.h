@@ -3,7 +3,10 @@
 //
 // A live face has at least one point; a live vertex is used by at least one
 // face corner. The slot count is read from the host again at every AtEnd,
-// so a walk always reflects the object as the host holds it.
+// so a walk always reflects the object as the host holds it. A record's
+// memory is reused by the next record of its kind once the record is
+// released, so a walk that releases each record before the next allocates
+// once, not once per element.
 //
 // Usual loop:
 //   for (auto it = FirstFace(obj); !AtEnd(it); Next(it)) { auto face = *it; ... }
