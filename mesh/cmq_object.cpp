@@ -14,11 +14,19 @@ CMQObject::~CMQObject() {
 }
 
 std::vector<int32_t> CMQObject::GetFacePoints(int32_t faceIndex) const {
-    const int n = hostapi::MQObj_GetFacePointCount(object, faceIndex);
-    if (n <= 0) return {};
-    std::vector<int32_t> points(CheckedCount(n, sizeof(int32_t)));
-    hostapi::MQObj_GetFacePointArray(object, faceIndex, points.data());
+    std::vector<int32_t> points;
+    ReadFacePoints(faceIndex, points);
     return points;
+}
+
+void CMQObject::ReadFacePoints(int32_t faceIndex, std::vector<int32_t> &points) const {
+    const int n = hostapi::MQObj_GetFacePointCount(object, faceIndex);
+    if (n <= 0) {
+        points.clear();
+        return;
+    }
+    points.assign(CheckedCount(n, sizeof(int32_t)), 0);
+    hostapi::MQObj_GetFacePointArray(object, faceIndex, points.data());
 }
 
 CMQLineEnds CMQObject::GetLine(int32_t faceIndex, int32_t line) const {

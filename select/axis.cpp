@@ -81,8 +81,9 @@ int SelectFaceByAxis(cmq::CMQObject &object, const CommandInput &input, Selectio
     if (!AxisTestOf(input.command, test) || test.side == Side::On) return 0;
     const ObjectMatrix matrix = ReadMatrix(object);
     const int objectIndex = hostapi::MQDoc_GetObjectIndex(object.document, object.object);
+    std::vector<int32_t> points;
     for (auto it = cmq::FirstFace(object); !cmq::AtEnd(it); cmq::Next(it)) {
-        const std::vector<int32_t> points = object.GetFacePoints(it.index);
+        object.ReadFacePoints(it.index, points);
         // Not tolerant and not strict: a face touching the plane still lies on
         // its side. Every point is read; a NaN coordinate fails the face.
         bool onSide = true;
