@@ -72,8 +72,8 @@ void SelectionQueryFloor(benchmark::State &state, MeshKind kind, int faces) {
 
 void EdgeRidgeCommand(benchmark::State &state, MeshKind kind, int faces, int command) {
     BenchMesh &mesh = benchsupport::Mesh(kind, faces);
-    selection::CommandInput input;
-    input.command = command; // default window: 0 to 90 degrees, suppl off
+    vexolin::Options input;
+    input.commandNumber = command; // default window: 0 to 90 degrees, suppl off
     for (auto _ : state) {
         // The command reads the selection it starts from; start from none.
         state.PauseTiming();

@@ -55,9 +55,9 @@ bool VertexPasses(Side side, float v, float range) {
 
 } // namespace
 
-int SelectVertexByAxis(cmq::CMQObject &object, const CommandInput &input, SelectionPlan &plan) {
+int SelectVertexByAxis(cmq::CMQObject &object, const vexolin::Options &input, SelectionPlan &plan) {
     AxisTest test;
-    if (!AxisTestOf(input.command, test)) return 0;
+    if (!AxisTestOf(input.commandNumber, test)) return 0;
     const ObjectMatrix matrix = ReadMatrix(object);
     const int objectIndex = hostapi::MQDoc_GetObjectIndex(object.document, object.object);
     for (auto it = cmq::FirstVertex(object); !cmq::AtEnd(it); cmq::Next(it)) {
@@ -68,17 +68,17 @@ int SelectVertexByAxis(cmq::CMQObject &object, const CommandInput &input, Select
     return 1;
 }
 
-int SelectVertexByAxis(cmq::CMQObject &object, const CommandInput &input) {
+int SelectVertexByAxis(cmq::CMQObject &object, const vexolin::Options &input) {
     return PlanAndApply(object.document, [&](SelectionPlan &plan) { return SelectVertexByAxis(object, input, plan); });
 }
 
-int SelectFaceByAxis(cmq::CMQObject &object, const CommandInput &input) {
+int SelectFaceByAxis(cmq::CMQObject &object, const vexolin::Options &input) {
     return PlanAndApply(object.document, [&](SelectionPlan &plan) { return SelectFaceByAxis(object, input, plan); });
 }
 
-int SelectFaceByAxis(cmq::CMQObject &object, const CommandInput &input, SelectionPlan &plan) {
+int SelectFaceByAxis(cmq::CMQObject &object, const vexolin::Options &input, SelectionPlan &plan) {
     AxisTest test;
-    if (!AxisTestOf(input.command, test) || test.side == Side::On) return 0;
+    if (!AxisTestOf(input.commandNumber, test) || test.side == Side::On) return 0;
     const ObjectMatrix matrix = ReadMatrix(object);
     const int objectIndex = hostapi::MQDoc_GetObjectIndex(object.document, object.object);
     std::vector<int32_t> points;

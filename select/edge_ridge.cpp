@@ -109,7 +109,7 @@ float SignedFold(const LineFrame &f1, const LineFrame &f2) {
 
 } // namespace
 
-RidgeWindow RidgeWindow::From(const CommandInput &input) {
+RidgeWindow RidgeWindow::From(const vexolin::Options &input) {
     if (input.suppl)
         return {(input.angle1 - 180.0f) * kDegreesToRadians, (input.angle2 - 180.0f) * kDegreesToRadians};
     return {(-input.angle2) * kDegreesToRadians, (-input.angle1) * kDegreesToRadians};
@@ -137,12 +137,12 @@ LineFrame ReadLineFrame(const cmq::CMQObject &object, int32_t face, int32_t line
     return FrameOf(points, line, [&](int32_t v) { return object.GetVertexPosition(v); });
 }
 
-int SelectEdgeRidge(cmq::CMQObject &object, const CommandInput &input) {
+int SelectEdgeRidge(cmq::CMQObject &object, const vexolin::Options &input) {
     return PlanAndApply(object.document, [&](SelectionPlan &plan) { return SelectEdgeRidge(object, input, plan); });
 }
 
-int SelectEdgeRidge(cmq::CMQObject &object, const CommandInput &input, SelectionPlan &plan) {
-    if (input.command != kEdgeCommand && input.command != kRidgeCommand) return 0;
+int SelectEdgeRidge(cmq::CMQObject &object, const vexolin::Options &input, SelectionPlan &plan) {
+    if (input.commandNumber != kEdgeCommand && input.commandNumber != kRidgeCommand) return 0;
 
     MeshView mesh(object);
     for (const MeshView::Face face : mesh)
@@ -159,7 +159,7 @@ int SelectEdgeRidge(cmq::CMQObject &object, const CommandInput &input, Selection
         return EdgeGroups::Count(state) == count && (!restricted || (state & EdgeGroups::kCandidate) != 0);
     };
 
-    if (input.command == kEdgeCommand) {
+    if (input.commandNumber == kEdgeCommand) {
         // The old selection has been read into the candidates; with several
         // objects the results accumulate instead.
         if (!input.allObjects) plan.Clear(MQ_SELECT_ALL);

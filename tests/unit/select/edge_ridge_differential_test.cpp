@@ -29,7 +29,7 @@ struct Spec {
     std::vector<int32_t> deleted;
     std::vector<int32_t> selVertices, selFaces;
     std::vector<standin::LineRef> selLines;
-    selection::CommandInput input;
+    vexolin::Options input;
 };
 
 class Draw {
@@ -89,7 +89,7 @@ Spec RandomSpec(uint32_t seed) {
                 if (d.Chance(selectWhat * 3)) s.selLines.push_back({f, k});
         }
     }
-    s.input.command = d.Chance(50) ? 14 : 15;
+    s.input.commandNumber = d.Chance(50) ? 14 : 15;
     const float angles[] = {-200.0f, -90.0f, -45.0f, 0.0f, 45.0f, 90.0f, 135.0f, 180.0f, 200.0f};
     s.input.angle1 = angles[d.Below(9)];
     s.input.angle2 = angles[d.Below(9)];
@@ -125,8 +125,8 @@ cmq::CMQObject Build(standin::Document &doc, const Spec &spec) {
 }
 
 // The command as its description reads, one step at a time.
-int Reference(cmq::CMQObject &object, const selection::CommandInput &input) {
-    if (input.command != 14 && input.command != 15) return 0;
+int Reference(cmq::CMQObject &object, const vexolin::Options &input) {
+    if (input.commandNumber != 14 && input.commandNumber != 15) return 0;
     const auto index = [&] { return hostapi::MQDoc_GetObjectIndex(object.document, object.object); };
     std::unordered_map<int64_t, std::vector<cmq::CMQLine>> table;
     std::vector<int64_t> order;
@@ -156,7 +156,7 @@ int Reference(cmq::CMQObject &object, const selection::CommandInput &input) {
     for (const int64_t key : order) {
         if (!candidates.empty() && candidates.count(key) == 0) continue;
         const std::vector<cmq::CMQLine> &lines = table[key];
-        if (input.command == 14) {
+        if (input.commandNumber == 14) {
             if (lines.size() == 1) add(lines[0]);
             continue;
         }
@@ -205,7 +205,7 @@ TEST_F(EdgeRidgeDifferential, MatchesTheLiteralCommandOnRandomDocuments) {
     for (uint32_t seed = 1; seed <= 6000; ++seed) {
         const Spec spec = RandomSpec(seed);
         const Outcome want = RunOn(spec, Reference);
-        const Outcome got = RunOn(spec, [](cmq::CMQObject &o, const selection::CommandInput &in) {
+        const Outcome got = RunOn(spec, [](cmq::CMQObject &o, const vexolin::Options &in) {
             return selection::SelectEdgeRidge(o, in);
         });
         ASSERT_EQ(got.result, want.result) << "seed " << seed;

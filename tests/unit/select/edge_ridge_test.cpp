@@ -53,9 +53,9 @@ protected:
         object = AddObject();
     }
 
-    static selection::CommandInput Input(int command, Window w = kDefault, bool allObjects = false) {
-        selection::CommandInput in;
-        in.command = command;
+    static vexolin::Options Input(int command, Window w = kDefault, bool allObjects = false) {
+        vexolin::Options in;
+        in.commandNumber = command;
         in.angle1 = w.angle1;
         in.angle2 = w.angle2;
         in.suppl = w.suppl;
@@ -370,7 +370,7 @@ TEST(RidgeWindow, BoundsInSinglePrecision) {
     EXPECT_EQ(std::bit_cast<uint32_t>(selection::kDegreesToRadians), 0x3C8EFA35u);
     const float k = selection::kDegreesToRadians;
 
-    selection::CommandInput in; // angle1 0, angle2 90, suppl off
+    vexolin::Options in; // angle1 0, angle2 90, suppl off
     selection::RidgeWindow w = selection::RidgeWindow::From(in);
     EXPECT_EQ(w.lo, -90.0f * k);
     EXPECT_EQ(std::bit_cast<uint32_t>(w.hi), std::bit_cast<uint32_t>(-0.0f));
