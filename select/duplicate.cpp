@@ -157,32 +157,34 @@ public:
     };
 
     explicit GridIndex(const VertexTable &vertices) {
-        const std::size_t slotCount = static_cast<std::size_t>(vertices.VertexCount());
         std::size_t filed = 0;
         for (int32_t v = 0; v < vertices.VertexCount(); ++v)
             if (vertices.IsLive(v) && IsFinite(vertices.Position(v))) ++filed;
         // Reserved for every vertex, the map does not grow while filing, so
-        // the runs stay where they are.
+        // the places of its entries stay put; a power of two below 2^32
+        // slots, they are all below kNone.
         runOf_.Reserve(filed);
+        cmq::CheckFits32(runOf_.Capacity());
         // At least 16 bits per vertex: small enough to stay in cache, sparse
         // enough that most empty cells find their bit clear.
         std::size_t words = 2;
         while (words * 4 < filed) words *= 2;
         occupied_->assign(words, 0);
         bitMask_ = words * 64 - 1;
-        // Count each cell's vertices, remembering every vertex's run.
-        ScratchVector<Run *> runOfVertexVector;
-        std::vector<Run *> &runOfVertex = *runOfVertexVector;
-        runOfVertex.assign(slotCount, nullptr);
+        // Count each cell's vertices, remembering where every vertex's run
+        // stands in the map.
+        ScratchVector<uint32_t> runOfVertexVector;
+        std::vector<uint32_t> &runOfVertex = *runOfVertexVector;
+        runOfVertex.assign(static_cast<std::size_t>(vertices.VertexCount()), kNone);
         for (int32_t v = 0; v < vertices.VertexCount(); ++v) {
             const cmq::CMQVec3 &p = vertices.Position(v);
             if (!vertices.IsLive(v) || !IsFinite(p)) continue;
             const int64_t key = CellKey(HomeAxisKey(p.x), HomeAxisKey(p.y), HomeAxisKey(p.z));
-            Run *run = &runOf_.TryEmplace(key, Run{}).first->value;
-            ++run->count;
+            auto &entry = *runOf_.TryEmplace(key, Run{}).first;
+            ++entry.value.count;
             const std::size_t bit = Bit(key);
             (*occupied_)[bit / 64] |= uint64_t{1} << (bit % 64);
-            runOfVertex[static_cast<std::size_t>(v)] = run;
+            runOfVertex[static_cast<std::size_t>(v)] = static_cast<uint32_t>(runOf_.PlaceOf(entry));
         }
         // Counts to runs, in the map's order; then each vertex into its run.
         uint32_t sum = 0;
@@ -193,10 +195,10 @@ public:
         });
         std::vector<Filed> &items = *items_;
         items.resize(sum);
-        for (std::size_t v = 0; v < slotCount; ++v) {
-            Run *run = runOfVertex[v];
-            if (run == nullptr) continue;
-            items[run->start + run->count++] = {vertices.Position(static_cast<int32_t>(v)), static_cast<int32_t>(v)};
+        for (std::size_t v = 0; v < runOfVertex.size(); ++v) {
+            if (runOfVertex[v] == kNone) continue;
+            Run &run = runOf_.EntryAt(runOfVertex[v]).value;
+            items[run.start + run.count++] = {vertices.Position(static_cast<int32_t>(v)), static_cast<int32_t>(v)};
         }
     }
 
@@ -212,6 +214,8 @@ public:
     }
 
 private:
+    static constexpr uint32_t kNone = 0xFFFFFFFFu;
+
     struct Run {
         uint32_t start = 0;
         uint32_t count = 0;

@@ -138,6 +138,16 @@ public:
         return Find(probe) != nullptr;
     }
 
+    // Where an entry stands: a number below Capacity() for an entry in the
+    // slots, Capacity() for the aside one. Valid, like the entry's address,
+    // until the table grows; EntryAt gives the entry back.
+    std::size_t PlaceOf(const Entry &entry) const {
+        if (&entry == &aside_) return entries_->size();
+        return static_cast<std::size_t>(&entry - entries_->data());
+    }
+    Entry &EntryAt(std::size_t place) { return place == entries_->size() ? aside_ : (*entries_)[place]; }
+    std::size_t Capacity() const { return entries_->size(); }
+
     // Calls visit(key, value) for every entry: in slot order (which depends
     // on the keys' hashes, not on the order they came in), the aside entry
     // last.
@@ -170,7 +180,15 @@ private:
         return &entry;
     }
 
+    // Nothing changes when the new slots cannot be had.
     void Rehash(std::size_t slotCount) {
+        // An empty table (the usual case: reserved before the first key)
+        // fills its own vector, whose memory may be a pooled one.
+        if (size_ == 0) {
+            entries_->assign(slotCount, Entry{Traits::kEmpty, Value{}});
+            mask_ = slotCount - 1;
+            return;
+        }
         ScratchVector<Entry> previous;
         previous->assign(slotCount, Entry{Traits::kEmpty, Value{}});
         previous->swap(*entries_);

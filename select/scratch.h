@@ -52,7 +52,7 @@ public:
     ScratchVector() : vector_(Take()) {}
     ~ScratchVector() {
         vector_.clear();
-        const std::size_t bytes = vector_.capacity() * kElementBytes;
+        const std::size_t bytes = vector_.capacity() * sizeof(T);
         if (bytes == 0 || bytes > kScratchPoolCap - scratch_detail::pooledBytes) return; // freed
         if (!Registered()) return;
         try {
@@ -71,10 +71,6 @@ public:
     const std::vector<T> *operator->() const { return &vector_; }
 
 private:
-    // The bytes one element takes, whatever T is: for a vector of pointers,
-    // the pointer's size is what the pool holds.
-    static constexpr std::size_t kElementBytes = sizeof(T); // NOLINT(bugprone-sizeof-expression): an element's size, pointers included
-
     static std::vector<std::vector<T>> &Pool() {
         static std::vector<std::vector<T>> pool;
         return pool;
@@ -90,7 +86,7 @@ private:
     }
     static void Release() {
         std::vector<std::vector<T>> &pool = Pool();
-        for (const std::vector<T> &v : pool) scratch_detail::pooledBytes -= v.capacity() * kElementBytes;
+        for (const std::vector<T> &v : pool) scratch_detail::pooledBytes -= v.capacity() * sizeof(T);
         std::vector<std::vector<T>>().swap(pool);
     }
     static std::vector<T> Take() {
@@ -98,7 +94,7 @@ private:
         if (pool.empty()) return {};
         std::vector<T> taken = std::move(pool.back());
         pool.pop_back();
-        scratch_detail::pooledBytes -= taken.capacity() * kElementBytes;
+        scratch_detail::pooledBytes -= taken.capacity() * sizeof(T);
         taken.clear();
         return taken;
     }
