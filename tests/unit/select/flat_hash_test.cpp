@@ -75,6 +75,15 @@ TEST(FlatHashMap, ValuesStayPutWhileWithinItsReservation) {
     for (int32_t i = 0; i < 5000; ++i) slots.push_back(&table.TryEmplace(cmq::EdgeKey(i, i + 1), 0).first->value);
     for (int32_t i = 0; i < 5000; ++i) ++*slots[static_cast<std::size_t>(i)];
     for (int32_t i = 0; i < 5000; ++i) ASSERT_EQ(*table.Find(cmq::EdgeKey(i + 1, i)), 1u) << i;
+    // Places name the entries back, the aside one (the empty marker's) too.
+    auto &aside = *table.TryEmplace(std::numeric_limits<int64_t>::min(), 7).first;
+    EXPECT_EQ(table.PlaceOf(aside), table.Capacity());
+    EXPECT_EQ(&table.EntryAt(table.PlaceOf(aside)), &aside);
+    for (int32_t i = 0; i < 5000; i += 7) {
+        auto &entry = *table.TryEmplace(cmq::EdgeKey(i, i + 1), 0).first;
+        ASSERT_LT(table.PlaceOf(entry), table.Capacity());
+        ASSERT_EQ(&table.EntryAt(table.PlaceOf(entry)), &entry) << i;
+    }
 }
 
 TEST(FlatHashSet, InsertReportsOnlyNewKeys) {
