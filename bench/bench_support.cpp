@@ -9,7 +9,6 @@
 #include <utility>
 
 #include "host/host_api.h"
-#include "select/edge_table.h"
 #include "select/flat_hash.h"
 
 namespace benchsupport {
@@ -185,36 +184,6 @@ void AddSubdividedCube(standin::Object &object, int s, bool clockwise) {
     }
 }
 
-EdgeKeySet::EdgeKeySet(std::size_t expected) {
-    std::size_t slots = 16;
-    while (expected * 4 > slots * 3) slots *= 2;
-    Rehash(slots);
-}
-
-void EdgeKeySet::Rehash(std::size_t slotCount) {
-    std::vector<int64_t> oldKeys = std::move(keys_);
-    std::vector<uint8_t> oldUsed = std::move(used_);
-    keys_.assign(slotCount, 0);
-    used_.assign(slotCount, 0);
-    mask_ = slotCount - 1;
-    size_ = 0;
-    for (std::size_t i = 0; i < oldKeys.size(); ++i)
-        if (oldUsed[i] != 0) Insert(oldKeys[i]);
-}
-
-bool EdgeKeySet::Insert(int64_t key) {
-    if ((size_ + 1) * 4 > keys_.size() * 3) Rehash(keys_.size() * 2);
-    std::size_t s = static_cast<std::size_t>(selection::HashEdgeKey(key)) & mask_;
-    while (used_[s] != 0) {
-        if (keys_[s] == key) return false;
-        s = (s + 1) & mask_;
-    }
-    used_[s] = 1;
-    keys_[s] = key;
-    ++size_;
-    return true;
-}
-
 namespace {
 
 // Every line's edge key of every live face, each face's points read once
@@ -237,7 +206,8 @@ void ForEachEdgeKey(const cmq::CMQObject &object, int faceCount, Visit visit) {
 
 std::size_t EdgeFloor(const cmq::CMQObject &object) {
     const int faceCount = hostapi::MQObj_GetFaceCount(object.object);
-    EdgeKeySet keys(faceCount > 0 ? static_cast<std::size_t>(faceCount) * 2 : 0);
+    selection::FlatHashSet<int64_t> keys;
+    keys.Reserve(faceCount > 0 ? static_cast<std::size_t>(faceCount) * 2 : 0);
     ForEachEdgeKey(object, faceCount, [&](int64_t key) { keys.Insert(key); });
     return keys.Size();
 }
@@ -253,7 +223,8 @@ std::size_t SortedEdgeFloor(const cmq::CMQObject &object) {
 
 std::size_t VertexFloor(const cmq::CMQObject &object) {
     const int count = hostapi::MQObj_GetVertexCount(object.object);
-    EdgeKeySet positions(count > 0 ? static_cast<std::size_t>(count) : 0);
+    selection::FlatHashSet<int64_t> positions;
+    positions.Reserve(count > 0 ? static_cast<std::size_t>(count) : 0);
     for (int32_t v = 0; v < count; ++v) {
         if (hostapi::MQObj_GetVertexRefCount(object.object, v) < 1) continue;
         float p[3] = {0.0f, 0.0f, 0.0f};

@@ -88,28 +88,11 @@ void AddSubdividedCube(standin::Object &object, int s, bool clockwise);
 // Returns the number of duplicated vertices added.
 int32_t AddGridWithDuplicates(standin::Object &object, int w, int h, uint32_t seed);
 
-// A flat open-addressing set of 64-bit edge keys (linear probing, table
-// kept at most three quarters full, the plug-in's edge-key hash): the least
-// a hashed pass over face lines must do per line.
-class EdgeKeySet {
-public:
-    explicit EdgeKeySet(std::size_t expected = 0);
-    // True when the key was new.
-    bool Insert(int64_t key);
-    std::size_t Size() const { return size_; }
-
-private:
-    void Rehash(std::size_t slotCount);
-    std::vector<int64_t> keys_;
-    std::vector<uint8_t> used_;
-    std::size_t size_ = 0;
-    std::size_t mask_ = 0;
-};
-
 // The edge floor: reads every live face's points through the host functions
 // the commands use (MQObj_GetFaceCount, MQObj_GetFacePointCount,
 // MQObj_GetFacePointArray, into one reused buffer) and inserts the edge key
-// of every line into an EdgeKeySet. Returns the number of distinct keys.
+// of every line into the plug-in's hash set (select/flat_hash.h). Returns
+// the number of distinct keys.
 // A command that must look at every face line cannot be faster than this;
 // benchmarks report their time as a multiple of it.
 std::size_t EdgeFloor(const cmq::CMQObject &object);
@@ -122,7 +105,8 @@ std::size_t SortedEdgeFloor(const cmq::CMQObject &object);
 // The vertex floor: reads every vertex slot's reference count and every live
 // vertex's position once through the host (MQObj_GetVertexCount,
 // MQObj_GetVertexRefCount, MQObj_GetVertex) and inserts a hash of each
-// position into an EdgeKeySet. Returns the number of distinct positions.
+// position into the plug-in's hash set. Returns the number of distinct
+// positions.
 // A command that must look at every vertex cannot be faster than this.
 std::size_t VertexFloor(const cmq::CMQObject &object);
 

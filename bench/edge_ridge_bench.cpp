@@ -15,6 +15,7 @@
 #include "bench/bench_support.h"
 #include "host/host_api.h"
 #include "select/edge_ridge.h"
+#include "select/flat_hash.h"
 
 namespace {
 
@@ -39,7 +40,8 @@ void EdgeFloor(benchmark::State &state, MeshKind kind, int faces) {
 // line by line costs at least. Separates host-query cost from the rest.
 std::size_t QueryFloor(const cmq::CMQObject &object) {
     const int faceCount = hostapi::MQObj_GetFaceCount(object.object);
-    benchsupport::EdgeKeySet keys(faceCount > 0 ? static_cast<std::size_t>(faceCount) * 2 : 0);
+    selection::FlatHashSet<int64_t> keys;
+    keys.Reserve(faceCount > 0 ? static_cast<std::size_t>(faceCount) * 2 : 0);
     std::vector<int32_t> points;
     std::size_t covered = 0;
     for (int32_t f = 0; f < faceCount; ++f) {
@@ -70,8 +72,8 @@ void SelectionQueryFloor(benchmark::State &state, MeshKind kind, int faces) {
 
 void EdgeRidgeCommand(benchmark::State &state, MeshKind kind, int faces, int command) {
     BenchMesh &mesh = benchsupport::Mesh(kind, faces);
-    selection::CommandInput input;
-    input.command = command; // default window: 0 to 90 degrees, suppl off
+    vexolin::Options input;
+    input.commandNumber = command; // default window: 0 to 90 degrees, suppl off
     for (auto _ : state) {
         // The command reads the selection it starts from; start from none.
         state.PauseTiming();

@@ -10,7 +10,7 @@
 # layering is not checked by that build.
 
 # Strict warnings for the plug-in's rooms, as one target so that every room
-# (select/ and mesh/ too, when they are ready) opts in with one line.
+# opts in with one line (STRICT).
 add_library(vexolin_strict_warnings INTERFACE)
 if(NOT MSVC)
   target_compile_options(vexolin_strict_warnings INTERFACE

@@ -4,19 +4,9 @@
 
 #include "host/host_api.h"
 #include "mesh/host_count.h"
+#include "mesh/vector_math.h"
 
 namespace cmq {
-namespace {
-
-CMQVec3 Sub(const CMQVec3 &a, const CMQVec3 &b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-CMQVec3 Add(const CMQVec3 &a, const CMQVec3 &b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-CMQVec3 Half(const CMQVec3 &a) { return {a.x * 0.5f, a.y * 0.5f, a.z * 0.5f}; }
-CMQVec3 Negate(const CMQVec3 &a) { return {-a.x, -a.y, -a.z}; }
-CMQVec3 Cross(const CMQVec3 &a, const CMQVec3 &b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
-} // namespace
 
 CMQObject::~CMQObject() {
     object = nullptr;
@@ -24,11 +14,19 @@ CMQObject::~CMQObject() {
 }
 
 std::vector<int32_t> CMQObject::GetFacePoints(int32_t faceIndex) const {
-    const int n = hostapi::MQObj_GetFacePointCount(object, faceIndex);
-    if (n <= 0) return {};
-    std::vector<int32_t> points(CheckedCount(n, sizeof(int32_t)));
-    hostapi::MQObj_GetFacePointArray(object, faceIndex, points.data());
+    std::vector<int32_t> points;
+    ReadFacePoints(faceIndex, points);
     return points;
+}
+
+void CMQObject::ReadFacePoints(int32_t faceIndex, std::vector<int32_t> &points) const {
+    const int n = hostapi::MQObj_GetFacePointCount(object, faceIndex);
+    if (n <= 0) {
+        points.clear();
+        return;
+    }
+    points.assign(CheckedCount(n, sizeof(int32_t)), 0);
+    hostapi::MQObj_GetFacePointArray(object, faceIndex, points.data());
 }
 
 CMQLineEnds CMQObject::GetLine(int32_t faceIndex, int32_t line) const {
@@ -51,28 +49,28 @@ CMQVec3 CMQObject::GetVertexPosition(int32_t vertexIndex) const {
 
 CMQVec3 CMQObject::GetLineNormal(int32_t faceIndex, int32_t line) const {
     const CMQLineEnds ab = GetLine(faceIndex, line);
-    const CMQVec3 e1 = Sub(GetVertexPosition(ab.end), GetVertexPosition(ab.start));
+    const CMQVec3 e1 = vmath::Sub(GetVertexPosition(ab.end), GetVertexPosition(ab.start));
     const CMQLineEnds st = GetLine(faceIndex, line - 1);
-    const CMQVec3 e2 = Sub(GetVertexPosition(st.end), GetVertexPosition(st.start));
+    const CMQVec3 e2 = vmath::Sub(GetVertexPosition(st.end), GetVertexPosition(st.start));
     CMQVec3 u = e2;
     if (hostapi::MQObj_GetFacePointCount(object, faceIndex) > 3) {
         const CMQLineEnds gh = GetLine(faceIndex, line + 1);
-        const CMQVec3 e3 = Sub(GetVertexPosition(gh.end), GetVertexPosition(gh.start));
-        u = Half(Sub(e2, e3));
+        const CMQVec3 e3 = vmath::Sub(GetVertexPosition(gh.end), GetVertexPosition(gh.start));
+        u = vmath::Half(vmath::Sub(e2, e3));
     }
-    return Cross(e1, u);
+    return vmath::Cross(e1, u);
 }
 
 CMQVec3 CMQObject::GetLineSidePoint(int32_t faceIndex, int32_t line) const {
     const CMQLineEnds ab = GetLine(faceIndex, line - 1);
-    CMQVec3 d = Negate(Sub(GetVertexPosition(ab.end), GetVertexPosition(ab.start)));
+    CMQVec3 d = vmath::Negate(vmath::Sub(GetVertexPosition(ab.end), GetVertexPosition(ab.start)));
     if (hostapi::MQObj_GetFacePointCount(object, faceIndex) > 3) {
         const CMQLineEnds gh = GetLine(faceIndex, line + 1);
-        d = Half(Add(Sub(GetVertexPosition(gh.end), GetVertexPosition(gh.start)), d));
+        d = vmath::Half(vmath::Add(vmath::Sub(GetVertexPosition(gh.end), GetVertexPosition(gh.start)), d));
     }
     const std::vector<int32_t> p = GetFacePoints(faceIndex);
     if (line < 0 || static_cast<std::size_t>(line) >= p.size()) return d; // outside the contract
-    return Add(GetVertexPosition(p[static_cast<std::size_t>(line)]), d);
+    return vmath::Add(GetVertexPosition(p[static_cast<std::size_t>(line)]), d);
 }
 
 std::vector<CMQLine> CMQObject::FindEdgeLines(int32_t a, int32_t b, int32_t skipFace) const {

@@ -1,10 +1,56 @@
 #include "mesh/cmq_walk.h"
 
+#include <cstddef>
+#include <new>
+#include <utility>
+
 #include "host/host_api.h"
 #include "mesh/host_count.h"
 
 namespace cmq {
 namespace {
+
+// The allocator of the walks' records. A walk makes one record per step and
+// the step releases it before the next is made, so the memory of a released
+// record (with its shared pointer's count) is kept as the one spare block of
+// its type and handed to the next record: a walk allocates once, not once
+// per element. A record still held when the next is made simply gets fresh
+// memory. Walks run on the host's one user-interface thread, so the spare
+// needs no lock.
+template <class T>
+class RecordAllocator {
+public:
+    using value_type = T;
+
+    RecordAllocator() = default;
+    template <class U>
+    RecordAllocator(const RecordAllocator<U> &) noexcept {} // rebinding, implicit as for every allocator
+
+    T *allocate(std::size_t n) {
+        if (n == 1 && spare_.block != nullptr) return static_cast<T *>(std::exchange(spare_.block, nullptr));
+        return static_cast<T *>(::operator new(n * sizeof(T)));
+    }
+    void deallocate(T *p, std::size_t n) noexcept {
+        if (n == 1 && spare_.block == nullptr) {
+            spare_.block = p;
+            return;
+        }
+        ::operator delete(p);
+    }
+
+    friend bool operator==(const RecordAllocator &, const RecordAllocator &) { return true; }
+
+private:
+    // Freed when the module is unloaded.
+    struct Spare {
+        void *block = nullptr;
+        Spare() = default;
+        Spare(const Spare &) = delete;
+        Spare &operator=(const Spare &) = delete;
+        ~Spare() { ::operator delete(block); }
+    };
+    static inline Spare spare_;
+};
 
 // A face with fewer than no points is no answer a command can use: the walk
 // fails (BadHostAnswer) rather than take the face for a deleted one.
@@ -49,11 +95,12 @@ CMQVertex::~CMQVertex() {
 }
 
 std::shared_ptr<CMQFace> CMQFaceIterator::operator*() const {
-    return std::make_shared<CMQFace>(index, object);
+    return std::allocate_shared<CMQFace>(RecordAllocator<CMQFace>(), index, object);
 }
 
 std::shared_ptr<CMQVertex> CMQVertexIterator::operator*() const {
-    return std::make_shared<CMQVertex>(index, object, object->GetVertexPosition(index));
+    return std::allocate_shared<CMQVertex>(RecordAllocator<CMQVertex>(), index, object,
+                                           object->GetVertexPosition(index));
 }
 
 CMQFaceIterator FirstFace(CMQObject &object) {

@@ -5,7 +5,10 @@
 // face corner. The slot count is read from the host again at every AtEnd,
 // so a walk always reflects the object as the host holds it. A count or a
 // face's point count below zero is no answer a walk can use: the walk throws
-// BadHostAnswer (mesh/host_count.h), and the command fails whole.
+// BadHostAnswer (mesh/host_count.h), and the command fails whole. A record's
+// memory is reused by the next record of its kind once the record is
+// released, so a walk that releases each record before the next allocates
+// once, not once per element.
 //
 // Usual loop:
 //   for (auto it = FirstFace(obj); !AtEnd(it); Next(it)) { auto face = *it; ... }

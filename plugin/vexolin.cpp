@@ -76,34 +76,15 @@ cmq::CMQObject Vexolin::ObjectAt(MQDocument doc, int index) {
     return {hostapi::MQDoc_GetObject(doc, index), doc};
 }
 
-namespace {
-
-selection::CommandInput InputOf(const vexolin::Options &o) {
-    selection::CommandInput in;
-    in.command = o.commandNumber;
-    in.face = o.face;
-    in.allObjects = o.allObjects;
-    in.local = o.local;
-    in.suppl = o.suppl;
-    in.range = o.range;
-    in.angle1 = o.angle1;
-    in.angle2 = o.angle2;
-    in.selectIndex = o.selectIndex;
-    return in;
-}
-
-} // namespace
-
 void Vexolin::PlanGeometryCommand(selection::SelectionPlan &plan) {
-    const selection::CommandInput in = InputOf(options);
     const int32_t command = options.commandNumber;
     if (IsFamily(command, Family::Axis)) {
-        if (options.face) selection::SelectFaceByAxis(objectUnderWork, in, plan);
-        selection::SelectVertexByAxis(objectUnderWork, in, plan);
+        if (options.face) selection::SelectFaceByAxis(objectUnderWork, options, plan);
+        selection::SelectVertexByAxis(objectUnderWork, options, plan);
     } else if (IsFamily(command, Family::Polygon)) {
         selection::SelectPolygonByCount(objectUnderWork, command, plan);
     } else if (IsFamily(command, Family::EdgeRidge)) {
-        selection::SelectEdgeRidge(objectUnderWork, in, plan);
+        selection::SelectEdgeRidge(objectUnderWork, options, plan);
     }
 }
 

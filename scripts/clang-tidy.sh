@@ -4,7 +4,7 @@
 # finding and their count.
 #
 #   scripts/clang-tidy.sh [--report] [ROOM...]
-#       (default rooms: abi commands host settings ui plugin)
+#       (default rooms: abi commands host mesh select settings ui plugin)
 #
 # Exits non-zero when there is any finding, unless --report is given (then it
 # only counts, for rooms that are not yet held to zero findings).
@@ -16,7 +16,7 @@ cd "$(dirname "$0")/.."
 report=0
 if [ "${1:-}" = "--report" ]; then report=1; shift; fi
 rooms=("$@")
-[ ${#rooms[@]} -eq 0 ] && rooms=(abi commands host settings ui plugin)
+[ ${#rooms[@]} -eq 0 ] && rooms=(abi commands host mesh select settings ui plugin)
 
 command -v clang-tidy >/dev/null || { echo "clang-tidy: not installed (scripts/install-deps.sh clang)" >&2; exit 1; }
 build=build/clang

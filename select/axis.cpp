@@ -5,7 +5,7 @@
 
 #include "host/host_api.h"
 #include "mesh/cmq_walk.h"
-#include "select/vector_math.h"
+#include "mesh/vector_math.h"
 
 namespace selection {
 namespace {
@@ -38,7 +38,7 @@ ObjectMatrix ReadMatrix(const cmq::CMQObject &object) {
 }
 
 float Coordinate(const cmq::CMQVec3 &position, bool local, const ObjectMatrix &matrix, int axis) {
-    const cmq::CMQVec3 p = local ? vmath::TransformPoint(position, matrix.m) : position;
+    const cmq::CMQVec3 p = local ? cmq::vmath::TransformPoint(position, matrix.m) : position;
     return axis == 0 ? p.x : axis == 1 ? p.y : p.z;
 }
 
@@ -55,9 +55,9 @@ bool VertexPasses(Side side, float v, float range) {
 
 } // namespace
 
-int SelectVertexByAxis(cmq::CMQObject &object, const CommandInput &input, SelectionPlan &plan) {
+int SelectVertexByAxis(cmq::CMQObject &object, const vexolin::Options &input, SelectionPlan &plan) {
     AxisTest test;
-    if (!AxisTestOf(input.command, test)) return 0;
+    if (!AxisTestOf(input.commandNumber, test)) return 0;
     const ObjectMatrix matrix = ReadMatrix(object);
     const int objectIndex = hostapi::MQDoc_GetObjectIndex(object.document, object.object);
     for (auto it = cmq::FirstVertex(object); !cmq::AtEnd(it); cmq::Next(it)) {
@@ -68,21 +68,22 @@ int SelectVertexByAxis(cmq::CMQObject &object, const CommandInput &input, Select
     return 1;
 }
 
-int SelectVertexByAxis(cmq::CMQObject &object, const CommandInput &input) {
+int SelectVertexByAxis(cmq::CMQObject &object, const vexolin::Options &input) {
     return PlanAndApply(object.document, [&](SelectionPlan &plan) { return SelectVertexByAxis(object, input, plan); });
 }
 
-int SelectFaceByAxis(cmq::CMQObject &object, const CommandInput &input) {
+int SelectFaceByAxis(cmq::CMQObject &object, const vexolin::Options &input) {
     return PlanAndApply(object.document, [&](SelectionPlan &plan) { return SelectFaceByAxis(object, input, plan); });
 }
 
-int SelectFaceByAxis(cmq::CMQObject &object, const CommandInput &input, SelectionPlan &plan) {
+int SelectFaceByAxis(cmq::CMQObject &object, const vexolin::Options &input, SelectionPlan &plan) {
     AxisTest test;
-    if (!AxisTestOf(input.command, test) || test.side == Side::On) return 0;
+    if (!AxisTestOf(input.commandNumber, test) || test.side == Side::On) return 0;
     const ObjectMatrix matrix = ReadMatrix(object);
     const int objectIndex = hostapi::MQDoc_GetObjectIndex(object.document, object.object);
+    std::vector<int32_t> points;
     for (auto it = cmq::FirstFace(object); !cmq::AtEnd(it); cmq::Next(it)) {
-        const std::vector<int32_t> points = object.GetFacePoints(it.index);
+        object.ReadFacePoints(it.index, points);
         // Not tolerant and not strict: a face touching the plane still lies on
         // its side. Every point is read; a NaN coordinate fails the face.
         bool onSide = true;

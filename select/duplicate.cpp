@@ -89,78 +89,66 @@ int64_t CellKey(int64_t cx, int64_t cy, int64_t cz) {
     return static_cast<int64_t>(CombineHash(h, static_cast<uint64_t>(cz)));
 }
 
-// Rounds a count up to a power of two with room to spare: open-addressing
-// tables below are kept at most half full.
-std::size_t TableSize(std::size_t keys) {
-    std::size_t size = 16;
-    while (size < keys * 2) size *= 2;
-    return size;
-}
+// Keys of the exact-position table: vertex indices, hashed and compared by
+// the positions they stand at; a position is a probe of its own.
+struct PositionOfVertex {
+    static constexpr int32_t kEmpty = -1;
 
-// Exact positions of the live vertices, each distinct position once, with a
-// mark when more than one live vertex stands there. A slot holds vertex + 1
-// (0 for an empty slot) of the first vertex found at its position, and
-// kMore when another followed. Vertex indices are below 2^31 - 1, so
-// vertex + 1 never reaches the mark's bit.
+    uint64_t Word(const cmq::CMQVec3 &p) const {
+        const uint64_t xy = ValueBits(p.x) | (ValueBits(p.y) << 32);
+        return xy + ValueBits(p.z) * 0x9E3779B97F4A7C15ull;
+    }
+    uint64_t Word(int32_t v) const { return Word(At(v)); }
+    bool Equal(int32_t stored, const cmq::CMQVec3 &p) const { return ExactlyEqual(At(stored), p); }
+    bool Equal(int32_t stored, int32_t v) const { return Equal(stored, At(v)); }
+
+    const cmq::CMQVec3 &At(int32_t v) const { return positions[static_cast<std::size_t>(v)]; }
+
+    std::span<const cmq::CMQVec3> positions;
+};
+
+// Exact positions of the live vertices, each distinct position once: the
+// first live vertex found there, marked when another followed it. The marks
+// sit in a bit per vertex slot beside the table, which keeps the table's
+// entries at four bytes.
 class ExactIndex {
 public:
-    explicit ExactIndex(const VertexTable &vertices) : positions_(vertices.Positions()) {
+    explicit ExactIndex(const VertexTable &vertices) : firstAt_(PositionOfVertex{vertices.Positions()}) {
         std::size_t filed = 0;
         for (int32_t v = 0; v < vertices.VertexCount(); ++v)
             if (vertices.IsLive(v) && !HasNaN(vertices.Position(v))) ++filed;
-        slots_->assign(TableSize(filed), 0);
-        mask_ = slots_->size() - 1;
-        for (int32_t v = 0; v < vertices.VertexCount(); ++v)
-            if (vertices.IsLive(v) && !HasNaN(vertices.Position(v))) File(v);
+        firstAt_.Reserve(filed);
+        followed_->assign(static_cast<std::size_t>(vertices.VertexCount()) / 64 + 1, 0);
+        for (int32_t v = 0; v < vertices.VertexCount(); ++v) {
+            if (!vertices.IsLive(v) || HasNaN(vertices.Position(v))) continue;
+            const auto [first, added] = firstAt_.TryEmplace(v, FlatHashUnit{});
+            if (added) continue;
+            const auto bit = static_cast<std::size_t>(first->key);
+            (*followed_)[bit / 64] |= uint64_t{1} << (bit % 64);
+        }
     }
 
     // True when a live vertex other than v stands exactly at p.
     bool HasTwin(const cmq::CMQVec3 &p, int32_t v) const {
         if (HasNaN(p)) return false;
-        const std::vector<uint32_t> &slots = *slots_;
-        for (std::size_t i = Home(p);; i = (i + 1) & mask_) {
-            const uint32_t s = slots[i];
-            if (s == 0) return false;
-            const int32_t o = static_cast<int32_t>((s & ~kMore) - 1);
-            if (ExactlyEqual(positions_[static_cast<std::size_t>(o)], p)) return o != v || (s & kMore) != 0;
-        }
+        const auto *first = firstAt_.FindEntry(p);
+        if (first == nullptr) return false;
+        if (first->key != v) return true;
+        const auto bit = static_cast<std::size_t>(v);
+        return ((*followed_)[bit / 64] & (uint64_t{1} << (bit % 64))) != 0;
     }
 
 private:
-    static constexpr uint32_t kMore = 0x80000000u;
-
-    std::size_t Home(const cmq::CMQVec3 &p) const {
-        const uint64_t xy = ValueBits(p.x) | (ValueBits(p.y) << 32);
-        return static_cast<std::size_t>(MixHash(xy + ValueBits(p.z) * 0x9E3779B97F4A7C15ull)) & mask_;
-    }
-
-    void File(int32_t v) {
-        const cmq::CMQVec3 &p = positions_[static_cast<std::size_t>(v)];
-        std::vector<uint32_t> &slots = *slots_;
-        for (std::size_t i = Home(p);; i = (i + 1) & mask_) {
-            const uint32_t s = slots[i];
-            if (s == 0) {
-                slots[i] = static_cast<uint32_t>(v) + 1;
-                return;
-            }
-            if (ExactlyEqual(positions_[static_cast<std::size_t>((s & ~kMore) - 1)], p)) {
-                slots[i] = s | kMore;
-                return;
-            }
-        }
-    }
-
-    std::span<const cmq::CMQVec3> positions_;
-    ScratchVector<uint32_t> slots_;
-    std::size_t mask_ = 0;
+    FlatHashMap<int32_t, FlatHashUnit, PositionOfVertex> firstAt_;
+    ScratchVector<uint64_t> followed_; // per vertex slot: another vertex stands at its position
 };
 
-// The live vertices with finite positions filed by grid cell: a flat hash
+// The live vertices with finite positions filed by grid cell: a hash map
 // from cell key to the cell's run of vertices, and the runs in one array
 // that holds each vertex's position beside its index, so a lookup touches
-// one slot and one run. Cell keys are hashes of the cell's axis keys, so two
-// cells may share a key; a run then holds both cells' vertices, which only
-// widens the search.
+// one entry and one run. Cell keys are hashes of the cell's axis keys, so
+// two cells may share a key; a run then holds both cells' vertices, which
+// only widens the search.
 class GridIndex {
 public:
     struct Filed {
@@ -169,93 +157,77 @@ public:
     };
 
     explicit GridIndex(const VertexTable &vertices) {
-        const std::size_t slotCount = static_cast<std::size_t>(vertices.VertexCount());
-        std::vector<uint32_t> &slotOf = *slotOfVertex_;
-        slotOf.assign(slotCount, kNone);
         std::size_t filed = 0;
         for (int32_t v = 0; v < vertices.VertexCount(); ++v)
             if (vertices.IsLive(v) && IsFinite(vertices.Position(v))) ++filed;
-        slots_->assign(TableSize(filed), Slot{});
-        mask_ = slots_->size() - 1;
-        std::vector<Slot> &slots = *slots_;
-        // 16 bits per vertex: small enough to stay in cache, sparse enough
-        // that most empty cells find their bit clear.
-        occupied_->assign(std::max<std::size_t>(1, TableSize(filed) / 8), 0);
-        bitMask_ = occupied_->size() * 64 - 1;
-        // Count each cell's vertices, remembering every vertex's slot.
+        // Reserved for every vertex, the map does not grow while filing, so
+        // the places of its entries stay put; a power of two below 2^32
+        // slots, they are all below kNone.
+        runOf_.Reserve(filed);
+        cmq::CheckFits32(runOf_.Capacity());
+        // At least 16 bits per vertex: small enough to stay in cache, sparse
+        // enough that most empty cells find their bit clear.
+        std::size_t words = 2;
+        while (words * 4 < filed) words *= 2;
+        occupied_->assign(words, 0);
+        bitMask_ = words * 64 - 1;
+        // Count each cell's vertices, remembering where every vertex's run
+        // stands in the map.
+        ScratchVector<uint32_t> runOfVertexVector;
+        std::vector<uint32_t> &runOfVertex = *runOfVertexVector;
+        runOfVertex.assign(static_cast<std::size_t>(vertices.VertexCount()), kNone);
         for (int32_t v = 0; v < vertices.VertexCount(); ++v) {
             const cmq::CMQVec3 &p = vertices.Position(v);
             if (!vertices.IsLive(v) || !IsFinite(p)) continue;
             const int64_t key = CellKey(HomeAxisKey(p.x), HomeAxisKey(p.y), HomeAxisKey(p.z));
-            const uint32_t i = SlotFor(key);
-            ++slots[i].count;
+            auto &entry = *runOf_.TryEmplace(key, Run{}).first;
+            ++entry.value.count;
             const std::size_t bit = Bit(key);
             (*occupied_)[bit / 64] |= uint64_t{1} << (bit % 64);
-            slotOf[static_cast<std::size_t>(v)] = i;
+            runOfVertex[static_cast<std::size_t>(v)] = static_cast<uint32_t>(runOf_.PlaceOf(entry));
         }
-        // Counts to runs, in slot order; then each vertex into its run.
+        // Counts to runs, in the map's order; then each vertex into its run.
         uint32_t sum = 0;
-        for (Slot &slot : slots) {
-            slot.start = sum;
-            sum += slot.count;
-            slot.count = 0;
-        }
+        runOf_.ForEach([&](int64_t, Run &run) {
+            run.start = sum;
+            sum += run.count;
+            run.count = 0;
+        });
         std::vector<Filed> &items = *items_;
         items.resize(sum);
-        for (std::size_t v = 0; v < slotCount; ++v) {
-            if (slotOf[v] == kNone) continue;
-            Slot &slot = slots[slotOf[v]];
-            items[slot.start + slot.count++] = {vertices.Position(static_cast<int32_t>(v)), static_cast<int32_t>(v)};
+        for (std::size_t v = 0; v < runOfVertex.size(); ++v) {
+            if (runOfVertex[v] == kNone) continue;
+            Run &run = runOf_.EntryAt(runOfVertex[v]).value;
+            items[run.start + run.count++] = {vertices.Position(static_cast<int32_t>(v)), static_cast<int32_t>(v)};
         }
     }
 
     // The vertices filed under `key`; empty when there are none.
     std::span<const Filed> Find(int64_t key) const {
         // A clear bit: no vertex was filed under the key. A set one may
-        // belong to another key; the table decides.
+        // belong to another key; the map decides.
         const std::size_t bit = Bit(key);
         if (((*occupied_)[bit / 64] & (uint64_t{1} << (bit % 64))) == 0) return {};
-        const std::vector<Slot> &slots = *slots_;
-        for (std::size_t i = static_cast<std::size_t>(key) & mask_;; i = (i + 1) & mask_) {
-            const Slot &slot = slots[i];
-            if (slot.count == 0) return {};
-            if (slot.key == key) return {items_->data() + slot.start, slot.count};
-        }
+        const Run *run = runOf_.Find(key);
+        if (run == nullptr) return {};
+        return {items_->data() + run->start, run->count};
     }
 
 private:
     static constexpr uint32_t kNone = 0xFFFFFFFFu;
 
-    // A slot of the table: empty while its count is 0.
-    struct Slot {
-        int64_t key = 0;
+    struct Run {
         uint32_t start = 0;
         uint32_t count = 0;
     };
 
-    // The slot of `key`, claimed when the key is new. Keys are already well
-    // mixed, so their low bits pick the slot. Only while filing, when a
-    // claimed slot's count is at least 1.
-    uint32_t SlotFor(int64_t key) {
-        std::vector<Slot> &slots = *slots_;
-        for (std::size_t i = static_cast<std::size_t>(key) & mask_;; i = (i + 1) & mask_) {
-            if (slots[i].count == 0) {
-                slots[i].key = key;
-                return static_cast<uint32_t>(i);
-            }
-            if (slots[i].key == key) return static_cast<uint32_t>(i);
-        }
-    }
-
-    // The occupancy filter's bit of a key: from the key's upper half, which
-    // the table's slot choice does not use.
+    // The occupancy filter's bit of a key, from the key's upper half (cell
+    // keys are hashes already, so any of their bits will do).
     std::size_t Bit(int64_t key) const { return static_cast<std::size_t>(static_cast<uint64_t>(key) >> 32) & bitMask_; }
 
-    ScratchVector<Slot> slots_;
+    FlatHashMap<int64_t, Run> runOf_;
     ScratchVector<Filed> items_;
-    ScratchVector<uint32_t> slotOfVertex_;
     ScratchVector<uint64_t> occupied_;
-    std::size_t mask_ = 0;
     std::size_t bitMask_ = 0;
 };
 

@@ -8,10 +8,10 @@
 
 #include "host/host_api.h"
 #include "mesh/host_count.h"
-#include "select/edge_table.h"
+#include "mesh/vector_math.h"
+#include "select/edge_groups.h"
 #include "select/mesh_view.h"
 #include "select/scratch.h"
-#include "select/vector_math.h"
 
 namespace selection {
 namespace {
@@ -81,35 +81,35 @@ LineFrame FrameOf(std::span<const int32_t> points, int32_t line, PositionOf &&at
 
     // Normal: the line times the side entering it or, for faces of more than
     // three points, the mean of that side and the reversed side leaving it.
-    const cmq::CMQVec3 along = vmath::Sub(end, start);
-    const cmq::CMQVec3 entering = vmath::Sub(start, before);
+    const cmq::CMQVec3 along = cmq::vmath::Sub(end, start);
+    const cmq::CMQVec3 entering = cmq::vmath::Sub(start, before);
     cmq::CMQVec3 across = entering;
     // Side point: the start moved back along the entering side or, for larger
     // faces, by the mean of the two sides that leave the line.
-    cmq::CMQVec3 offset = vmath::Negate(entering);
+    cmq::CMQVec3 offset = cmq::vmath::Negate(entering);
     if (n > 3) {
-        const cmq::CMQVec3 leaving = vmath::Sub(position(line + 2), end);
-        across = vmath::Half(vmath::Sub(entering, leaving));
-        offset = vmath::Half(vmath::Add(leaving, offset));
+        const cmq::CMQVec3 leaving = cmq::vmath::Sub(position(line + 2), end);
+        across = cmq::vmath::Half(cmq::vmath::Sub(entering, leaving));
+        offset = cmq::vmath::Half(cmq::vmath::Add(leaving, offset));
     }
-    return {vmath::Cross(along, across), vmath::Add(start, offset), start};
+    return {cmq::vmath::Cross(along, across), cmq::vmath::Add(start, offset), start};
 }
 
 // The signed fold of the two faces of a ridge, in radians: the angle between
 // their line normals, negative when the side point of the first face lies
 // behind the plane of the second (against its normal), else positive.
 float SignedFold(const LineFrame &f1, const LineFrame &f2) {
-    const cmq::CMQVec3 m1 = vmath::Normalise(f1.normal);
-    const cmq::CMQVec3 m2 = vmath::Normalise(f2.normal);
-    const float s = vmath::Dot(f1.sidePoint, m2) - vmath::Dot(f2.start, m2);
+    const cmq::CMQVec3 m1 = cmq::vmath::Normalise(f1.normal);
+    const cmq::CMQVec3 m2 = cmq::vmath::Normalise(f2.normal);
+    const float s = cmq::vmath::Dot(f1.sidePoint, m2) - cmq::vmath::Dot(f2.start, m2);
     const double sign = s < 0.0f ? -1.0 : 1.0;
-    const float theta = JointAngle(vmath::Dot(m1, m2));
+    const float theta = JointAngle(cmq::vmath::Dot(m1, m2));
     return static_cast<float>(static_cast<double>(theta) * sign);
 }
 
 } // namespace
 
-RidgeWindow RidgeWindow::From(const CommandInput &input) {
+RidgeWindow RidgeWindow::From(const vexolin::Options &input) {
     if (input.suppl)
         return {(input.angle1 - 180.0f) * kDegreesToRadians, (input.angle2 - 180.0f) * kDegreesToRadians};
     return {(-input.angle2) * kDegreesToRadians, (-input.angle1) * kDegreesToRadians};
@@ -137,12 +137,12 @@ LineFrame ReadLineFrame(const cmq::CMQObject &object, int32_t face, int32_t line
     return FrameOf(points, line, [&](int32_t v) { return object.GetVertexPosition(v); });
 }
 
-int SelectEdgeRidge(cmq::CMQObject &object, const CommandInput &input) {
+int SelectEdgeRidge(cmq::CMQObject &object, const vexolin::Options &input) {
     return PlanAndApply(object.document, [&](SelectionPlan &plan) { return SelectEdgeRidge(object, input, plan); });
 }
 
-int SelectEdgeRidge(cmq::CMQObject &object, const CommandInput &input, SelectionPlan &plan) {
-    if (input.command != kEdgeCommand && input.command != kRidgeCommand) return 0;
+int SelectEdgeRidge(cmq::CMQObject &object, const vexolin::Options &input, SelectionPlan &plan) {
+    if (input.commandNumber != kEdgeCommand && input.commandNumber != kRidgeCommand) return 0;
 
     MeshView mesh(object);
     for (const MeshView::Face face : mesh)
@@ -159,7 +159,7 @@ int SelectEdgeRidge(cmq::CMQObject &object, const CommandInput &input, Selection
         return EdgeGroups::Count(state) == count && (!restricted || (state & EdgeGroups::kCandidate) != 0);
     };
 
-    if (input.command == kEdgeCommand) {
+    if (input.commandNumber == kEdgeCommand) {
         // The old selection has been read into the candidates; with several
         // objects the results accumulate instead.
         if (!input.allObjects) plan.Clear(MQ_SELECT_ALL);

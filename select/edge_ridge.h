@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
+#include "commands/options.h"
 #include "mesh/cmq_object.h"
-#include "select/command_input.h"
 #include "select/selection_plan.h"
 
 namespace selection {
@@ -25,9 +25,9 @@ namespace selection {
 // the number of face lines and vertex slots used.
 // Returns 1 when the command ran; 0 for any other command number, and 0
 // when the object has a face of one point, both touching nothing.
-int SelectEdgeRidge(cmq::CMQObject &object, const CommandInput &input);
+int SelectEdgeRidge(cmq::CMQObject &object, const vexolin::Options &input);
 // The same, with the selection changes recorded in `plan`.
-int SelectEdgeRidge(cmq::CMQObject &object, const CommandInput &input, SelectionPlan &plan);
+int SelectEdgeRidge(cmq::CMQObject &object, const vexolin::Options &input, SelectionPlan &plan);
 
 // Degrees to radians as the window uses it (single precision).
 inline constexpr float kDegreesToRadians = 0.017453292f;
@@ -41,7 +41,7 @@ inline constexpr float kDegreesToRadians = 0.017453292f;
 struct RidgeWindow {
     float lo = 0.0f;
     float hi = 0.0f;
-    static RidgeWindow From(const CommandInput &input);
+    static RidgeWindow From(const vexolin::Options &input);
     bool Contains(float fold) const;
 };
 

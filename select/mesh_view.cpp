@@ -37,7 +37,7 @@ MeshView::MeshView(const cmq::CMQObject &object) : object_(&object) {
             if (points[k] > top && points[k] < vertexSlots_) top = points[k];
     }
     faceStart.push_back(static_cast<uint32_t>(points.size()));
-    usedSlots_ = static_cast<std::size_t>(top + 1);
+    usedSlots_ = top < 0 ? 0 : static_cast<std::size_t>(top) + 1;
 }
 
 void MeshView::ReadPositions() {

@@ -42,7 +42,7 @@ private:
     ScratchVector<Pair> pending_;
     ScratchVector<uint32_t> start_; // per vertex, into his_
     ScratchVector<int32_t> his_;
-    FlatInt64Set others_;
+    FlatHashSet<int64_t> others_;
 };
 
 } // namespace selection

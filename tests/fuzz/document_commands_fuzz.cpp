@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "host/host_api.h"
-#include "select/command_input.h"
+#include "commands/options.h"
 #include "standin/core/document.h"
 #include "standin/core/host_checks.h"
 #include "standin/settings/settings_store.h"
@@ -227,9 +227,9 @@ std::string Describe(const Selection &s) {
 // The options record the dialog leaves: the check boxes as clicked, the spin
 // boxes as typed (the range stopped at its bound), rounded to single
 // precision.
-selection::CommandInput InputOf(const Case &c) {
-    selection::CommandInput in;
-    in.command = c.command;
+vexolin::Options InputOf(const Case &c) {
+    vexolin::Options in;
+    in.commandNumber = c.command;
     in.face = c.checks[0];
     in.local = c.checks[1];
     in.suppl = c.checks[2];
@@ -250,8 +250,8 @@ selection::CommandInput InputOf(const Case &c) {
 //     the current object only, "All objects" or not;
 //   - the rest work on the current object, or with "All objects" on each
 //     object that is present and not locked, in index order.
-void RunReference(MQDocument doc, const selection::CommandInput &in) {
-    const int command = in.command;
+void RunReference(MQDocument doc, const vexolin::Options &in) {
+    const int command = in.commandNumber;
     const auto runOn = [&](cmq::CMQObject object) {
         if (command <= 9) {
             if (in.face) reference::AxisFaces(object, in);

@@ -64,6 +64,31 @@ TEST_F(MeshModel, VertexWalkVisitsUsedVerticesOnly) {
     EXPECT_EQ(v->position, (CMQVec3{0, 0, 0}));
 }
 
+TEST_F(MeshModel, WalkRecordsReuseTheMemoryOfReleasedOnes) {
+    auto o = AddObject();
+    AddMesh(Obj(), {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}}, {{0, 1, 2}, {1, 3, 2}, {0, 1, 3}, {3, 2}});
+    // Each record released before the next: every step gets the same block.
+    std::vector<const void *> faceBlocks, vertexBlocks;
+    for (auto it = cmq::FirstFace(o); !cmq::AtEnd(it); cmq::Next(it)) faceBlocks.push_back((*it).get());
+    for (auto it = cmq::FirstVertex(o); !cmq::AtEnd(it); cmq::Next(it)) vertexBlocks.push_back((*it).get());
+    ASSERT_EQ(faceBlocks.size(), 4u);
+    ASSERT_EQ(vertexBlocks.size(), 4u);
+    for (std::size_t i = 1; i < 4; ++i) {
+        EXPECT_EQ(faceBlocks[i], faceBlocks[0]) << i;
+        EXPECT_EQ(vertexBlocks[i], vertexBlocks[0]) << i;
+    }
+    // A record still held keeps its own memory and contents.
+    auto it = cmq::FirstVertex(o);
+    const auto held = *it;
+    cmq::Next(it);
+    const auto next = *it;
+    EXPECT_NE(held.get(), next.get());
+    EXPECT_EQ(held->index, 0);
+    EXPECT_EQ(held->position, (CMQVec3{0, 0, 0}));
+    EXPECT_EQ(next->index, 1);
+    EXPECT_EQ(next->position, (CMQVec3{1, 0, 0}));
+}
+
 TEST_F(MeshModel, LinesWrapAroundTheFace) {
     auto o = AddObject();
     AddMesh(Obj(), {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{0, 1, 2, 3}, {1, 3}, {2}});

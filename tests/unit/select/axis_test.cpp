@@ -23,9 +23,9 @@ protected:
         object = AddObject();
     }
 
-    selection::CommandInput Input(int command, float range = 0.001f, bool local = false) {
-        selection::CommandInput in;
-        in.command = command;
+    vexolin::Options Input(int command, float range = 0.001f, bool local = false) {
+        vexolin::Options in;
+        in.commandNumber = command;
         in.range = range;
         in.local = local;
         return in;

@@ -2,9 +2,9 @@
 // documents, each built twice, one copy run through the reference
 // (reference/edge_ridge_reference.h: the mesh model's queries, a map of edge
 // keys to every occurrence in the order found) and one through the command,
-// which groups lines by chaining them per vertex or, for long chains and odd
-// indices, through the edge table. Compared: the result, every object's
-// final selection, and the selection changes in call order.
+// which groups lines by sorting them by their smaller vertex or, for odd
+// indices, through a hash map of edge keys. Compared: the result, every
+// object's final selection, and the selection changes in call order.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -26,7 +26,7 @@ struct Spec {
     std::vector<int32_t> deleted;
     std::vector<int32_t> selVertices, selFaces;
     std::vector<standin::LineRef> selLines;
-    selection::CommandInput input;
+    vexolin::Options input;
 };
 
 class Draw {
@@ -65,7 +65,7 @@ Spec RandomSpec(uint32_t seed) {
         for (int32_t k = 0; k < n; ++k) face.push_back(base + d.Below(pool));
         s.faces.push_back(face);
     }
-    // Sometimes a fan: one centre with more spokes than a chain may hold.
+    // Sometimes a fan: one centre with more spokes than a short run holds.
     if (d.Chance(4)) {
         const int32_t spokes = 60 + d.Below(20);
         const int32_t first = s.vertexSlots;
@@ -86,7 +86,7 @@ Spec RandomSpec(uint32_t seed) {
                 if (d.Chance(selectWhat * 3)) s.selLines.push_back({f, k});
         }
     }
-    s.input.command = d.Chance(50) ? 14 : 15;
+    s.input.commandNumber = d.Chance(50) ? 14 : 15;
     const float angles[] = {-200.0f, -90.0f, -45.0f, 0.0f, 45.0f, 90.0f, 135.0f, 180.0f, 200.0f};
     s.input.angle1 = angles[d.Below(9)];
     s.input.angle2 = angles[d.Below(9)];
@@ -150,7 +150,7 @@ TEST_F(EdgeRidgeDifferential, MatchesTheLiteralCommandOnRandomDocuments) {
     for (uint32_t seed = 1; seed <= 6000; ++seed) {
         const Spec spec = RandomSpec(seed);
         const Outcome want = RunOn(spec, reference::EdgeRidge);
-        const Outcome got = RunOn(spec, [](cmq::CMQObject &o, const selection::CommandInput &in) {
+        const Outcome got = RunOn(spec, [](cmq::CMQObject &o, const vexolin::Options &in) {
             return selection::SelectEdgeRidge(o, in);
         });
         ASSERT_EQ(got.result, want.result) << "seed " << seed;

@@ -1,17 +1,22 @@
-// Commands 14 and 15: border lines and ridges by bend angle, the edge table
-// behind them, and the single-precision geometry of the ridge test.
+// Commands 14 and 15: border lines and ridges by bend angle, the grouping of
+// lines by vertex pair behind them, and the single-precision geometry of the
+// ridge test.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <map>
 #include <numbers>
+#include <random>
 #include <vector>
 
+#include "mesh/vector_math.h"
+#include "select/edge_groups.h"
 #include "select/edge_ridge.h"
-#include "select/edge_table.h"
-#include "select/vector_math.h"
+#include "select/mesh_view.h"
 #include "standin/core/call_log.h"
 #include "tests/support/meshes.h"
 #include "tests/unit/unit_fixture.h"
@@ -48,9 +53,9 @@ protected:
         object = AddObject();
     }
 
-    static selection::CommandInput Input(int command, Window w = kDefault, bool allObjects = false) {
-        selection::CommandInput in;
-        in.command = command;
+    static vexolin::Options Input(int command, Window w = kDefault, bool allObjects = false) {
+        vexolin::Options in;
+        in.commandNumber = command;
         in.angle1 = w.angle1;
         in.angle2 = w.angle2;
         in.suppl = w.suppl;
@@ -219,9 +224,9 @@ TEST_F(EdgeRidge, FlatJointWhoseDotProductRoundsAboveOneBendsByZero) {
     // gives 1.0000001 in float. Unclamped, acos would give NaN and the joint
     // would drop out of every window.
     AddMesh(Obj(), {{0, 0, 0}, {1, 0, 0}, {0, 4, -1}, {1, -4, 1}}, {{0, 1, 2}, {1, 0, 3}});
-    const cmq::CMQVec3 m1 = selection::vmath::Normalise(object.GetLineNormal(0, 0));
-    const cmq::CMQVec3 m2 = selection::vmath::Normalise(object.GetLineNormal(1, 0));
-    const float dot = selection::vmath::Dot(m1, m2);
+    const cmq::CMQVec3 m1 = cmq::vmath::Normalise(object.GetLineNormal(0, 0));
+    const cmq::CMQVec3 m2 = cmq::vmath::Normalise(object.GetLineNormal(1, 0));
+    const float dot = cmq::vmath::Dot(m1, m2);
     ASSERT_GT(dot, 1.0f) << "the fixture no longer exercises the clamp";
     EXPECT_EQ(selection::JointAngle(dot), 0.0f);
 
@@ -234,8 +239,8 @@ TEST_F(EdgeRidge, DotProductThatIsNotANumberGivesNoAngle) {
     // NaN. A hinge beside it shows the windows do take ordinary folds.
     AddMesh(Obj(), {{0, 0, 0}, {1e20f, 0, 0}, {0, 1e20f, 0}, {0, -1e20f, 1e20f}}, {{0, 1, 2}, {1, 0, 3}});
     AddHinge(-30.0); // faces 2 and 3
-    const cmq::CMQVec3 m1 = selection::vmath::Normalise(object.GetLineNormal(0, 0));
-    ASSERT_TRUE(std::isnan(selection::vmath::Dot(m1, m1)));
+    const cmq::CMQVec3 m1 = cmq::vmath::Normalise(object.GetLineNormal(0, 0));
+    ASSERT_TRUE(std::isnan(cmq::vmath::Dot(m1, m1)));
 
     EXPECT_EQ(Run(kRidge, kEverything), (Lines{{2, 0}, {3, 0}}));
     // A reversed window that excludes a single value takes every number.
@@ -365,7 +370,7 @@ TEST(RidgeWindow, BoundsInSinglePrecision) {
     EXPECT_EQ(std::bit_cast<uint32_t>(selection::kDegreesToRadians), 0x3C8EFA35u);
     const float k = selection::kDegreesToRadians;
 
-    selection::CommandInput in; // angle1 0, angle2 90, suppl off
+    vexolin::Options in; // angle1 0, angle2 90, suppl off
     selection::RidgeWindow w = selection::RidgeWindow::From(in);
     EXPECT_EQ(w.lo, -90.0f * k);
     EXPECT_EQ(std::bit_cast<uint32_t>(w.hi), std::bit_cast<uint32_t>(-0.0f));
@@ -411,7 +416,7 @@ TEST(JointAngle, ClampsRoundedDotProductsButKeepsNaN) {
 }
 
 TEST(VectorMath, NormaliseDividesOnlyByAPositiveLength) {
-    using selection::vmath::Normalise;
+    using cmq::vmath::Normalise;
     EXPECT_EQ(Normalise({0, 0, 0}), (cmq::CMQVec3{0, 0, 0}));
     EXPECT_EQ(Normalise({kNaN, 1, 1}), (cmq::CMQVec3{0, 0, 0}));
     EXPECT_EQ(Normalise({0, 3, 4}), (cmq::CMQVec3{0, 0.6f, 0.8f}));
@@ -439,53 +444,81 @@ TEST_F(EdgeRidge, LineFrameMatchesTheMeshModelBitForBit) {
     }
 }
 
-TEST(EdgeTable, KeepsFirstTwoOccurrencesAndCountsUpToThree) {
-    selection::EdgeTable table;
-    table.Add(cmq::EdgeKey(1, 2), {0, 0});
-    table.Add(cmq::EdgeKey(2, 1), {1, 3});
-    table.Add(cmq::EdgeKey(5, 6), {1, 1});
-    for (int i = 0; i < 5; ++i) table.Add(cmq::EdgeKey(1, 2), {2 + i, 0});
-    ASSERT_EQ(table.Entries().size(), 2u);
-    const selection::EdgeTable::Entry &e = table.Entries()[0];
-    EXPECT_EQ(e.key, cmq::EdgeKey(1, 2));
-    EXPECT_EQ(e.first, (cmq::CMQLine{0, 0}));
-    EXPECT_EQ(e.second, (cmq::CMQLine{1, 3}));
-    EXPECT_EQ(e.count, 3);
-    EXPECT_EQ(table.Entries()[1].count, 1);
-    EXPECT_FALSE(table.HasCandidates());
-}
+// GroupLinesByEdge against a literal reference (every pair's lines in line
+// order, in an ordered map), on random small meshes whose pairs are shared
+// by one to many lines. Each mesh is grouped twice: with its vertex indices
+// as drawn (the counting sort) and moved far beyond the line count (the
+// hash map from edge key to first line); both must give the reference's
+// counts (stopping at three), second lines, candidate marks and leaders.
+class EdgeGrouping : public testsupport::HostTest {};
 
-TEST(EdgeTable, GrowsPastItsPresetAndFindsEveryKey) {
-    selection::EdgeTable table(4);
-    std::vector<int64_t> keys;
-    uint32_t x = 12345;
-    for (int i = 0; i < 50000; ++i) {
-        x = x * 1664525u + 1013904223u;
-        // Keys that differ only in their upper half (the lower index) too.
-        const int32_t a = static_cast<int32_t>(x >> 8);
-        keys.push_back(cmq::EdgeKey(a, i % 2 == 0 ? a + 1 : 7));
+TEST_F(EdgeGrouping, BothGroupingsMatchTheReference) {
+    constexpr int32_t kFar = 70000; // beyond SortLimit for these line counts
+    std::mt19937 engine(2024);
+    const auto below = [&](int32_t n) { return static_cast<int32_t>(engine() % static_cast<uint32_t>(n)); };
+    int hashedGroupsOfThreeOrMore = 0;
+    for (int round = 0; round < 200; ++round) {
+        const int32_t pool = 2 + below(6);
+        std::vector<std::vector<int32_t>> faces(static_cast<std::size_t>(1 + below(12)));
+        for (auto &face : faces) {
+            face.resize(static_cast<std::size_t>(1 + below(5)));
+            for (int32_t &v : face) v = below(pool);
+        }
+        for (const int32_t offset : {0, kFar}) {
+            standin::Document local;
+            standin::Object &o = *local.ObjectAt(local.AddObject("grouped"));
+            const cmq::CMQObject object{standin::Document::HandleOf(&o), local.Handle()};
+            for (int32_t v = 0; v < offset + pool; ++v) o.AddVertex({0, 0, 0});
+            std::vector<int32_t> points; // every line's start, in line order
+            for (const auto &face : faces) {
+                std::vector<int32_t> moved(face);
+                for (int32_t &v : moved) v += offset;
+                o.AddFace(moved);
+                points.insert(points.end(), moved.begin(), moved.end());
+            }
+            const selection::MeshView mesh(object);
+            ASSERT_EQ(mesh.LineCount(), points.size());
+            selection::EdgeGroups groups;
+            groups.state.assign(points.size(), 0);
+            std::map<int64_t, std::vector<uint32_t>> linesOf;
+            std::vector<int64_t> keyOf;
+            bool anyCovered = false;
+            uint32_t line = 0;
+            for (const auto &face : faces) {
+                for (std::size_t k = 0; k < face.size(); ++k, ++line) {
+                    const int64_t key = cmq::EdgeKey(face[k] + offset, face[(k + 1) % face.size()] + offset);
+                    linesOf[key].push_back(line);
+                    keyOf.push_back(key);
+                    if (below(5) == 0) {
+                        groups.state[line] = selection::EdgeGroups::kCovered;
+                        anyCovered = true;
+                    }
+                }
+            }
+            const std::vector<uint8_t> covered = groups.state;
+            selection::GroupLinesByEdge(mesh, groups);
+            EXPECT_EQ(groups.anyCandidate, anyCovered);
+            for (uint32_t i = 0; i < points.size(); ++i) {
+                const std::vector<uint32_t> &lines = linesOf[keyOf[i]];
+                const uint8_t s = groups.state[i];
+                EXPECT_EQ(s & selection::EdgeGroups::kCovered, covered[i]) << round << " line " << i;
+                if (lines.front() != i) {
+                    EXPECT_EQ(selection::EdgeGroups::Count(s), 0) << round << " line " << i;
+                    continue;
+                }
+                EXPECT_EQ(selection::EdgeGroups::Count(s), std::min<int>(3, static_cast<int>(lines.size())))
+                    << round << " line " << i;
+                if (lines.size() >= 2) {
+                    EXPECT_EQ(groups.second[i], lines[1]) << round << " line " << i;
+                }
+                bool candidate = false;
+                for (const uint32_t l : lines) candidate = candidate || covered[l] != 0;
+                EXPECT_EQ((s & selection::EdgeGroups::kCandidate) != 0, candidate) << round << " line " << i;
+                if (offset == kFar && lines.size() >= 3) ++hashedGroupsOfThreeOrMore;
+            }
+        }
     }
-    for (std::size_t i = 0; i < keys.size(); ++i) table.Add(keys[i], {static_cast<int32_t>(i), 0});
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        const selection::EdgeTable::Entry *e = table.Find(keys[i]);
-        ASSERT_NE(e, nullptr);
-        EXPECT_EQ(e->key, keys[i]);
-    }
-    EXPECT_EQ(table.Find(cmq::EdgeKey(-5, -6)), nullptr);
-    // Entries stay in the order their keys first came.
-    for (std::size_t i = 1; i < table.Entries().size(); ++i)
-        ASSERT_LT(table.Entries()[i - 1].first.face, table.Entries()[i].first.face);
-}
-
-TEST(EdgeTable, CandidatesAreCountedOncePerKey) {
-    selection::EdgeTable table;
-    selection::EdgeTable::Entry &a = table.Add(cmq::EdgeKey(0, 1), {0, 0});
-    table.MarkCandidate(a);
-    selection::EdgeTable::Entry &again = table.Add(cmq::EdgeKey(1, 0), {1, 0});
-    table.MarkCandidate(again);
-    EXPECT_TRUE(table.HasCandidates());
-    EXPECT_TRUE(table.Find(cmq::EdgeKey(0, 1))->candidate);
-    EXPECT_FALSE(table.Add(cmq::EdgeKey(2, 3), {2, 0}).candidate);
+    EXPECT_GT(hashedGroupsOfThreeOrMore, 100) << "the draw must share pairs among three or more lines";
 }
 
 } // namespace

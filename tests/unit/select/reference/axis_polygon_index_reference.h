@@ -15,7 +15,7 @@
 
 #include "host/host_api.h"
 #include "mesh/cmq_object.h"
-#include "select/command_input.h"
+#include "commands/options.h"
 
 // Every product and sum below is one single-precision operation, in the
 // order written, as in the commands.
@@ -57,10 +57,10 @@ inline void ReadMatrix(const cmq::CMQObject &o, float (&m)[16]) {
 // Commands 1-9, the face step ("(&F)ace" set, run before the vertex step):
 // "<0" buttons add every face all of whose points have coordinate <= 0,
 // ">0" buttons >= 0; "=0" buttons add none.
-inline void AxisFaces(const cmq::CMQObject &o, const selection::CommandInput &in) {
-    const int axis = (in.command - 1) / 3;
-    const int side = (in.command - 1) % 3; // 0 below, 1 on, 2 above
-    if (in.command < 1 || in.command > 9 || side == 1) return;
+inline void AxisFaces(const cmq::CMQObject &o, const vexolin::Options &in) {
+    const int axis = (in.commandNumber - 1) / 3;
+    const int side = (in.commandNumber - 1) % 3; // 0 below, 1 on, 2 above
+    if (in.commandNumber < 1 || in.commandNumber > 9 || side == 1) return;
     float m[16];
     ReadMatrix(o, m);
     for (int32_t f = 0; f < hostapi::MQObj_GetFaceCount(o.object); ++f) {
@@ -80,10 +80,10 @@ inline void AxisFaces(const cmq::CMQObject &o, const selection::CommandInput &in
 
 // Commands 1-9, the vertex step: every used vertex with coordinate below
 // -range, of magnitude below range, or above range (all strict).
-inline void AxisVertices(const cmq::CMQObject &o, const selection::CommandInput &in) {
-    if (in.command < 1 || in.command > 9) return;
-    const int axis = (in.command - 1) / 3;
-    const int side = (in.command - 1) % 3;
+inline void AxisVertices(const cmq::CMQObject &o, const vexolin::Options &in) {
+    if (in.commandNumber < 1 || in.commandNumber > 9) return;
+    const int axis = (in.commandNumber - 1) / 3;
+    const int side = (in.commandNumber - 1) % 3;
     float m[16];
     ReadMatrix(o, m);
     for (int32_t v = 0; v < hostapi::MQObj_GetVertexCount(o.object); ++v) {

@@ -15,9 +15,9 @@
 #include "host/host_api.h"
 #include "mesh/cmq_object.h"
 #include "mesh/cmq_walk.h"
-#include "select/command_input.h"
+#include "commands/options.h"
 #include "select/edge_ridge.h"
-#include "select/vector_math.h"
+#include "mesh/vector_math.h"
 
 namespace reference {
 
@@ -25,8 +25,8 @@ namespace reference {
 // and 0 without touching anything when a live face has fewer than two
 // points; otherwise clears the document's selection (unless "All objects"
 // is set), adds the chosen lines and returns 1.
-inline int EdgeRidge(cmq::CMQObject &object, const selection::CommandInput &input) {
-    if (input.command != 14 && input.command != 15) return 0;
+inline int EdgeRidge(cmq::CMQObject &object, const vexolin::Options &input) {
+    if (input.commandNumber != 14 && input.commandNumber != 15) return 0;
     const auto index = [&] { return hostapi::MQDoc_GetObjectIndex(object.document, object.object); };
     std::unordered_map<int64_t, std::vector<cmq::CMQLine>> table;
     std::vector<int64_t> order;
@@ -56,18 +56,18 @@ inline int EdgeRidge(cmq::CMQObject &object, const selection::CommandInput &inpu
     for (const int64_t key : order) {
         if (!candidates.empty() && candidates.count(key) == 0) continue;
         const std::vector<cmq::CMQLine> &lines = table[key];
-        if (input.command == 14) {
+        if (input.commandNumber == 14) {
             if (lines.size() == 1) add(lines[0]);
             continue;
         }
         if (lines.size() != 2) continue;
-        const cmq::CMQVec3 m1 = selection::vmath::Normalise(object.GetLineNormal(lines[0].face, lines[0].line));
-        const cmq::CMQVec3 m2 = selection::vmath::Normalise(object.GetLineNormal(lines[1].face, lines[1].line));
+        const cmq::CMQVec3 m1 = cmq::vmath::Normalise(object.GetLineNormal(lines[0].face, lines[0].line));
+        const cmq::CMQVec3 m2 = cmq::vmath::Normalise(object.GetLineNormal(lines[1].face, lines[1].line));
         const cmq::CMQVec3 p = object.GetLineSidePoint(lines[0].face, lines[0].line);
         const cmq::CMQVec3 e = object.GetVertexPosition(object.GetLine(lines[1].face, lines[1].line).start);
-        const float s = selection::vmath::Dot(p, m2) - selection::vmath::Dot(e, m2);
+        const float s = cmq::vmath::Dot(p, m2) - cmq::vmath::Dot(e, m2);
         const double sign = s < 0.0f ? -1.0 : 1.0;
-        const float fold = static_cast<float>(static_cast<double>(selection::JointAngle(selection::vmath::Dot(m1, m2))) * sign);
+        const float fold = static_cast<float>(static_cast<double>(selection::JointAngle(cmq::vmath::Dot(m1, m2))) * sign);
         if (window.Contains(fold)) {
             add(lines[0]);
             add(lines[1]);

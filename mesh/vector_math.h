@@ -1,4 +1,5 @@
-// Single-precision vector arithmetic for the selection commands.
+// Single-precision vector arithmetic of the mesh model and the selection
+// commands (line normals and side points, fold angles, object coordinates).
 //
 // Every product and sum is one float operation, evaluated in the order
 // written; results are compared exactly (a fold of exactly -90 degrees must
@@ -14,7 +15,7 @@
 #include "mesh/cmq_object.h"
 
 #if defined(__FAST_MATH__)
-#error "the selection commands need IEEE single-precision arithmetic; do not build with -ffast-math"
+#error "the mesh model and the selection commands need IEEE single-precision arithmetic; do not build with -ffast-math"
 #endif
 #if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD != 0
 #error "float expressions must be evaluated in float (FLT_EVAL_METHOD 0): use SSE2 arithmetic, not x87"
@@ -25,9 +26,7 @@
 #pragma fp_contract(off)
 #endif
 
-namespace selection::vmath {
-
-using cmq::CMQVec3;
+namespace cmq::vmath {
 
 inline CMQVec3 Sub(const CMQVec3 &a, const CMQVec3 &b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 inline CMQVec3 Add(const CMQVec3 &a, const CMQVec3 &b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
@@ -60,4 +59,4 @@ inline CMQVec3 TransformPoint(const CMQVec3 &p, const float (&m)[16]) {
             p.x * m[2] + p.y * m[6] + p.z * m[10] + m[14]};
 }
 
-} // namespace selection::vmath
+} // namespace cmq::vmath

@@ -1,0 +1,49 @@
+// The lines of the edge and ridge commands grouped by the unordered vertex
+// pair (edge) they run along. The commands only need to tell one, two and
+// more lines of a pair apart, so a group keeps its first two lines and a
+// count that stops at three; that behaves as the full ordered list would
+// for every use here.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "select/mesh_view.h"
+
+namespace selection {
+
+// The lines of an object grouped by the pair they join, for a whole object
+// at once and in little memory.
+//
+// Line i is line i of the mesh view (Points()[i] is its start). state[i]
+// holds, on the way in, kCovered when the line is covered by the selection.
+// On the way out, the first line of each group (its leader) also has its
+// group's line count in the kCountMask bits (1, 2, or 3 for "three or more")
+// and kCandidate when any line of the group is covered; other lines have
+// count 0. second[i] is the group's second line when the count is at least
+// 2. Walking the lines in order and taking the leaders visits the groups in
+// the order their pairs were first met.
+//
+// The lines are sorted by their smaller vertex with a counting sort (two
+// sequential passes, 8 bytes per line and 4 per vertex slot, freed on
+// return), keeping line order within a vertex; each vertex's short run is
+// then grouped by the larger vertex, scanning back for its first line (long
+// runs, as the centre of a large fan makes, are sorted instead). Objects
+// with negative vertex indices or indices far beyond the line count are
+// grouped through a hash map from each pair's edge key to its first line.
+struct EdgeGroups {
+    static constexpr uint8_t kCountMask = 0x03;
+    static constexpr uint8_t kCandidate = 0x40;
+    static constexpr uint8_t kCovered = 0x80;
+
+    std::vector<uint8_t> state;
+    std::vector<uint32_t> second;
+    bool anyCandidate = false;
+
+    static int Count(uint8_t s) { return s & kCountMask; }
+};
+// Fills `groups.second` and the group bits of `groups.state` (whose size
+// must be the mesh's line count, with kCovered set as wanted).
+void GroupLinesByEdge(const MeshView &mesh, EdgeGroups &groups);
+
+} // namespace selection
