@@ -202,6 +202,10 @@ public:
         }
     }
 
+    // Every filed vertex, grouped by cell: neighbours in space are near one
+    // another here, not in the order of their indices.
+    std::span<const Filed> Items() const { return *items_; }
+
     // The vertices filed under `key`; empty when there are none.
     std::span<const Filed> Find(int64_t key) const {
         // A clear bit: no vertex was filed under the key. A set one may
@@ -237,8 +241,9 @@ cmq::CMQVec3 CandidatePosition(const cmq::CMQObject &object, const VertexTable &
     return vertices.IsLive(v) ? vertices.Position(v) : object.GetVertexPosition(v);
 }
 
-// Per-vertex state of one command: searched yet, and with what result.
-enum class Twin : uint8_t { Unknown, Found, None };
+// Per-vertex state of one command: not reached yet, reached and waiting for
+// the search, or searched and with what result.
+enum class Twin : uint8_t { Unknown, Queued, Found, None };
 
 } // namespace
 
@@ -302,23 +307,6 @@ int FaceToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
 
 int LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
     SelectionCalls sel(object, plan);
-    std::optional<VertexTable> vertices;
-    std::optional<GridIndex> grid;
-    const auto hasTwin = [&](int32_t v) {
-        if (!vertices) {
-            vertices.emplace(object);
-            grid.emplace(*vertices);
-        }
-        const cmq::CMQVec3 p = CandidatePosition(object, *vertices, v);
-        if (!IsFinite(p)) return false;
-        const AxisCells cx = CellsNear(p.x), cy = CellsNear(p.y), cz = CellsNear(p.z);
-        for (int i = 0; i < cx.count; ++i)
-            for (int j = 0; j < cy.count; ++j)
-                for (int k = 0; k < cz.count; ++k)
-                    for (const GridIndex::Filed &o : grid->Find(CellKey(cx.key[i], cy.key[j], cz.key[k])))
-                        if (o.vertex != v && IsNearTwin(p, o.position)) return true;
-        return false;
-    };
 
     // Each endpoint is searched once: a found one is selected and never
     // searched again; one without a twin has none at its next line either.
@@ -326,17 +314,27 @@ int LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
     // found before, and the line selection is cleared at the end (which also
     // drops each handled line). A face's points are read only when one of
     // its lines is selected.
+    //
+    // The endpoints are first collected in the order the lines reach them,
+    // then searched all together, in the grid's order: a vertex's cell and
+    // its neighbours' are then mostly in cache, where searching in the
+    // lines' order would jump across the whole grid for every vertex of a
+    // large mesh. The twin test depends on the geometry alone, so the order
+    // of the searches changes no result; the found vertices are selected in
+    // the order the lines reached them.
     const int faceCount = static_cast<int>(cmq::CheckedCount(hostapi::MQObj_GetFaceCount(object.object)));
     const int32_t slots = static_cast<int32_t>(cmq::CheckedCount(hostapi::MQObj_GetVertexCount(object.object)));
     ScratchVector<Twin> twinVector;
     std::vector<Twin> &twin = *twinVector;
     twin.assign(static_cast<std::size_t>(slots), Twin::Unknown);
-    const auto handle = [&](int32_t v) {
+    ScratchVector<int32_t> reachedVector;
+    std::vector<int32_t> &reached = *reachedVector;
+    const auto reach = [&](int32_t v) {
         if (v < 0 || v >= slots) return; // names no vertex: the host would refuse it
         Twin &state = twin[static_cast<std::size_t>(v)];
         if (state != Twin::Unknown) return;
-        state = hasTwin(v) ? Twin::Found : Twin::None;
-        if (state == Twin::Found) sel.AddVertex(v);
+        state = Twin::Queued;
+        reached.push_back(v);
     };
     ScratchVector<int32_t> pointsVector;
     std::vector<int32_t> &points = *pointsVector;
@@ -350,8 +348,35 @@ int LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
                 hostapi::MQObj_GetFacePointArray(object.object, f, points.data());
                 read = true;
             }
-            handle(points[static_cast<std::size_t>(j)]);
-            handle(points[static_cast<std::size_t>(j + 1 == n ? 0 : j + 1)]);
+            reach(points[static_cast<std::size_t>(j)]);
+            reach(points[static_cast<std::size_t>(j + 1 == n ? 0 : j + 1)]);
+        }
+    }
+
+    if (!reached.empty()) {
+        const VertexTable vertices(object);
+        const GridIndex grid(vertices);
+        const auto hasTwin = [&](const cmq::CMQVec3 &p, int32_t v) {
+            if (!IsFinite(p)) return false;
+            const AxisCells cx = CellsNear(p.x), cy = CellsNear(p.y), cz = CellsNear(p.z);
+            for (int i = 0; i < cx.count; ++i)
+                for (int j = 0; j < cy.count; ++j)
+                    for (int k = 0; k < cz.count; ++k)
+                        for (const GridIndex::Filed &o : grid.Find(CellKey(cx.key[i], cy.key[j], cz.key[k])))
+                            if (o.vertex != v && IsNearTwin(p, o.position)) return true;
+            return false;
+        };
+        // The filed vertices (live, finite) in the grid's order; then the
+        // rest reached (a slot without a face, whose position the host
+        // tells, or a position that is not finite).
+        for (const GridIndex::Filed &o : grid.Items()) {
+            Twin &state = twin[static_cast<std::size_t>(o.vertex)];
+            if (state == Twin::Queued) state = hasTwin(o.position, o.vertex) ? Twin::Found : Twin::None;
+        }
+        for (const int32_t v : reached) {
+            Twin &state = twin[static_cast<std::size_t>(v)];
+            if (state == Twin::Queued) state = hasTwin(CandidatePosition(object, vertices, v), v) ? Twin::Found : Twin::None;
+            if (state == Twin::Found) sel.AddVertex(v);
         }
     }
     sel.Clear(MQ_SELECT_LINE);
