@@ -92,6 +92,17 @@ for name in "${targets[@]}"; do
   last="$(grep -E '(DONE|pulse|NEW|REDUCE|INITED) +cov:' "$log" | tail -n1 || true)"
   cov="$(sed -n 's/.*cov: \([0-9]*\).*/\1/p' <<<"$last")"
   ft="$(sed -n 's/.*ft: \([0-9]*\).*/\1/p' <<<"$last")"
+  # An input libFuzzer reports as slow (over 10 s) is run again on its own:
+  # only when it is slow then too is it a finding (a stall of a loaded
+  # machine is not).
+  slow=""
+  while IFS= read -r unit; do
+    start=$(date +%s)
+    "$build/tests/fuzz/fuzz_$name" "$unit" >/dev/null 2>&1 || true
+    took=$(( $(date +%s) - start ))
+    if [ "$took" -ge 10 ]; then slow="$slow $(basename "$unit")(${took}s)"; else rm -f "$unit"; fi
+  done < <(find "$build/findings/$name" -type f -name 'slow-unit-*')
+  [ -n "$slow" ] && echo "$name: slow again when run alone:$slow" >&2
   found="$(find "$build/findings/$name" -type f | wc -l)"
   if [ "$found" -gt 0 ] || grep -qE '^==[0-9]+==ERROR|deadly signal|check failed' "$log"; then
     failed=1

@@ -161,8 +161,8 @@ public:
         for (int32_t v = 0; v < vertices.VertexCount(); ++v)
             if (vertices.IsLive(v) && IsFinite(vertices.Position(v))) ++filed;
         // Reserved for every vertex, the map does not grow while filing, so
-        // the places of its entries stay put; a power of two below 2^32
-        // slots, they are all below kNone.
+        // the places of its entries stay put; with fewer than 2^32 slots,
+        // home slots and places fit in 32 bits.
         runOf_.Reserve(filed);
         cmq::CheckFits32(runOf_.Capacity());
         // At least 16 bits per vertex: small enough to stay in cache, sparse
@@ -171,20 +171,28 @@ public:
         while (words * 4 < filed) words *= 2;
         occupied_->assign(words, 0);
         bitMask_ = words * 64 - 1;
-        // Count each cell's vertices, remembering where every vertex's run
-        // stands in the map.
-        ScratchVector<uint32_t> runOfVertexVector;
-        std::vector<uint32_t> &runOfVertex = *runOfVertexVector;
-        runOfVertex.assign(static_cast<std::size_t>(vertices.VertexCount()), kNone);
+        // The filed vertices with their cell keys, put in the order of the
+        // keys' home slots in the map (a stable radix sort), so that filing
+        // them walks the map, and then the runs, from front to back instead
+        // of jumping across tens of megabytes for every vertex.
+        ScratchVector<Keyed> keyedVector;
+        std::vector<Keyed> &keyed = *keyedVector;
+        keyed.reserve(filed);
         for (int32_t v = 0; v < vertices.VertexCount(); ++v) {
             const cmq::CMQVec3 &p = vertices.Position(v);
             if (!vertices.IsLive(v) || !IsFinite(p)) continue;
             const int64_t key = CellKey(HomeAxisKey(p.x), HomeAxisKey(p.y), HomeAxisKey(p.z));
-            auto &entry = *runOf_.TryEmplace(key, Run{}).first;
+            keyed.push_back({key, static_cast<uint32_t>(runOf_.HomeOf(key)), v});
+        }
+        SortByHome(keyed, runOf_.Capacity());
+        // Count each cell's vertices, remembering where each one's run
+        // stands in the map.
+        for (Keyed &k : keyed) {
+            auto &entry = *runOf_.TryEmplace(k.key, Run{}).first;
             ++entry.value.count;
-            const std::size_t bit = Bit(key);
+            const std::size_t bit = Bit(k.key);
             (*occupied_)[bit / 64] |= uint64_t{1} << (bit % 64);
-            runOfVertex[static_cast<std::size_t>(v)] = static_cast<uint32_t>(runOf_.PlaceOf(entry));
+            k.home = static_cast<uint32_t>(runOf_.PlaceOf(entry));
         }
         // Counts to runs, in the map's order; then each vertex into its run.
         uint32_t sum = 0;
@@ -195,10 +203,9 @@ public:
         });
         std::vector<Filed> &items = *items_;
         items.resize(sum);
-        for (std::size_t v = 0; v < runOfVertex.size(); ++v) {
-            if (runOfVertex[v] == kNone) continue;
-            Run &run = runOf_.EntryAt(runOfVertex[v]).value;
-            items[run.start + run.count++] = {vertices.Position(static_cast<int32_t>(v)), static_cast<int32_t>(v)};
+        for (const Keyed &k : keyed) {
+            Run &run = runOf_.EntryAt(k.home).value;
+            items[run.start + run.count++] = {vertices.Position(k.vertex), k.vertex};
         }
     }
 
@@ -218,12 +225,42 @@ public:
     }
 
 private:
-    static constexpr uint32_t kNone = 0xFFFFFFFFu;
-
     struct Run {
         uint32_t start = 0;
         uint32_t count = 0;
     };
+
+    // A vertex to file: its cell key, and the key's home slot in the map
+    // (later the place of its entry there).
+    struct Keyed {
+        int64_t key;
+        uint32_t home;
+        int32_t vertex;
+    };
+
+    // Sorts by home slot (below `slots`, a power of two), keeping the order
+    // of equal ones: least significant digits first, 11 bits at a time.
+    static void SortByHome(std::vector<Keyed> &keyed, std::size_t slots) {
+        constexpr unsigned kDigitBits = 11;
+        constexpr std::size_t kDigits = std::size_t{1} << kDigitBits;
+        ScratchVector<Keyed> spareVector;
+        std::vector<Keyed> &spare = *spareVector;
+        spare.resize(keyed.size());
+        std::vector<uint32_t> count(kDigits);
+        const unsigned bits = static_cast<unsigned>(std::countr_zero(slots));
+        for (unsigned shift = 0; shift < bits; shift += kDigitBits) {
+            std::fill(count.begin(), count.end(), 0u);
+            for (const Keyed &k : keyed) ++count[(k.home >> shift) & (kDigits - 1)];
+            uint32_t sum = 0;
+            for (uint32_t &c : count) {
+                const uint32_t here = c;
+                c = sum;
+                sum += here;
+            }
+            for (const Keyed &k : keyed) spare[count[(k.home >> shift) & (kDigits - 1)]++] = k;
+            keyed.swap(spare);
+        }
+    }
 
     // The occupancy filter's bit of a key, from the key's upper half (cell
     // keys are hashes already, so any of their bits will do).
