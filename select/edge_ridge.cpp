@@ -74,10 +74,14 @@ template <class PositionOf>
 LineFrame FrameOf(std::span<const int32_t> points, int32_t line, PositionOf &&at) {
     const int32_t n = static_cast<int32_t>(points.size());
     if (n == 0 || line < 0 || line >= n) return {};
-    const auto position = [&](int32_t i) { return at(points[static_cast<std::size_t>(((i % n) + n) % n)]); };
-    const cmq::CMQVec3 before = position(line - 1);
+    // Point i + 1 after point i, around the face (no division: this runs for
+    // every ridge).
+    const auto after = [n](int32_t i) { return i + 1 == n ? 0 : i + 1; };
+    const auto position = [&](int32_t i) { return at(points[static_cast<std::size_t>(i)]); };
+    const int32_t next = after(line);
+    const cmq::CMQVec3 before = position(line == 0 ? n - 1 : line - 1);
     const cmq::CMQVec3 start = position(line);
-    const cmq::CMQVec3 end = position(line + 1);
+    const cmq::CMQVec3 end = position(next);
 
     // Normal: the line times the side entering it or, for faces of more than
     // three points, the mean of that side and the reversed side leaving it.
@@ -88,7 +92,7 @@ LineFrame FrameOf(std::span<const int32_t> points, int32_t line, PositionOf &&at
     // faces, by the mean of the two sides that leave the line.
     cmq::CMQVec3 offset = cmq::vmath::Negate(entering);
     if (n > 3) {
-        const cmq::CMQVec3 leaving = cmq::vmath::Sub(position(line + 2), end);
+        const cmq::CMQVec3 leaving = cmq::vmath::Sub(position(after(next)), end);
         across = cmq::vmath::Half(cmq::vmath::Sub(entering, leaving));
         offset = cmq::vmath::Half(cmq::vmath::Add(leaving, offset));
     }
