@@ -112,6 +112,13 @@ int DeliverEvent(void *context, void **values, void *closure) {
 
     MQWidgetBase *sender = MQWidgetBase::FindWidget(senderId);
     const std::string_view name(type);
+    // The host may send any event to any handler it holds: a key handler
+    // is given a key event's record only, never another event's (it would
+    // read a mouse or paint record as a key state); without one it sees an
+    // empty key state.
+    const auto invoke = [&](void *record, bool keyRecord) {
+        return handler->Invoke(sender, context, keyRecord || !handler->TakesKeyState() ? record : nullptr);
+    };
 
     if (IsMouseEvent(name)) {
         MouseState s;
@@ -126,7 +133,7 @@ int DeliverEvent(void *context, void **values, void *closure) {
         s.wheel_delta = ev.Int("wheel_delta", 0);
         CopyButtons(s, ev);
         s.pressure = ev.Float("pressure");
-        const int result = handler->Invoke(sender, context, &s);
+        const int result = invoke(&s, false);
         ReportFinished(s.finished, finishedByte);
         return result;
     }
@@ -135,7 +142,7 @@ int DeliverEvent(void *context, void **values, void *closure) {
         s.key = ev.Int("key", 0);
         s.auto_repeat = ev.Int("auto_repeat", 0) != 0;
         CopyButtons(s, ev);
-        const int result = handler->Invoke(sender, context, &s);
+        const int result = invoke(&s, true);
         ReportFinished(s.finished, finishedByte);
         return result;
     }
@@ -143,7 +150,7 @@ int DeliverEvent(void *context, void **values, void *closure) {
         MQCanvas canvas(ev.Word("canvas"));
         PaintState s;
         s.canvas = &canvas;
-        return handler->Invoke(sender, context, &s);
+        return invoke(&s, false);
     }
     if (name == "listdrawitem") {
         MQCanvas canvas(ev.Word("canvas"));
@@ -151,7 +158,7 @@ int DeliverEvent(void *context, void **values, void *closure) {
         s.canvas = &canvas;
         s.index = ev.Int("index", -1);
         const ItemRect rect = ReadRect(s, ev);
-        const int result = handler->Invoke(sender, context, &s);
+        const int result = invoke(&s, false);
         WriteRect(s, rect);
         return result;
     }
@@ -162,7 +169,7 @@ int DeliverEvent(void *context, void **values, void *closure) {
         s.index = ev.Int("index", -1);
         s.id = ev.Int("id", -1);
         const ItemRect rect = ReadRect(s, ev);
-        const int result = handler->Invoke(sender, context, &s);
+        const int result = invoke(&s, false);
         WriteRect(s, rect);
         return result;
     }

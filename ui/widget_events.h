@@ -66,6 +66,9 @@ public:
     // Calls the handler on the target, if the target is still registered
     // under the ID it had when the closure was made; 0 otherwise.
     virtual int Invoke(MQWidgetBase *sender, void *context, void *record) = 0;
+    // True for a closure whose handler reads the record as a KeyState: it
+    // is given the record of key events only.
+    virtual bool TakesKeyState() const { return false; }
     // Same dynamic type, same target, same handler.
     virtual bool IsEqual(const MQWidgetEventClosureBase *other) const = 0;
     virtual void *GetTarget() const = 0;
@@ -141,6 +144,8 @@ public:
         KeyState &state = record != nullptr ? *static_cast<KeyState *>(record) : empty;
         return (target_->*handler_)(sender, context, state);
     }
+
+    bool TakesKeyState() const override { return true; }
 
     bool IsEqual(const MQWidgetEventClosureBase *other) const override {
         auto *o = dynamic_cast<const MQWidgetKeyEventClosure *>(other);
