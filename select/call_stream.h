@@ -12,7 +12,7 @@
 //                                                 k = 0 ... count - 1
 //
 // so a plan never takes more than 4 bytes per argument of every call, and a
-// face's four lines take 24 bytes in all. A call whose first argument is
+// face's four lines take 16 bytes in all. A call whose first argument is
 // kRunMark itself is recorded as a run of one.
 #pragma once
 

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <string_view>
 #include <system_error>
 
 #ifdef _WIN32
@@ -36,6 +37,22 @@ SettingsStore *g_default = nullptr;
 bool g_defaultGone = false; // the default store has been destroyed (process exit)
 SettingsStore *g_host = nullptr;
 bool g_hostChosen = false;
+
+// Appends an element named `name` to `node`. A text made only of blanks is
+// kept as an element's only content (a value); once the element holds an
+// element it is layout, which saving writes afresh, and it would not survive
+// a reload beside an element: it is dropped first, so a saved file opens to
+// the same document.
+pugi::xml_node AppendElement(pugi::xml_node node, const char *name) {
+    for (pugi::xml_node child = node.first_child(); child;) {
+        const pugi::xml_node next = child.next_sibling();
+        const std::string_view text = child.value();
+        if (child.type() == pugi::node_pcdata && text.find_first_not_of(" \t\r\n") == std::string_view::npos)
+            node.remove_child(child);
+        child = next;
+    }
+    return node.append_child(name);
+}
 
 bool IsAsciiLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
@@ -150,7 +167,7 @@ pugi::xml_node SettingsStore::Root() {
 pugi::xml_node SettingsStore::PluginSettings() {
     pugi::xml_node root = Root();
     pugi::xml_node settings = root.child(kPluginSettingsName);
-    if (!settings) settings = root.append_child(kPluginSettingsName);
+    if (!settings) settings = AppendElement(root, kPluginSettingsName);
     return settings;
 }
 
@@ -214,7 +231,7 @@ MQXmlElement SettingsStore::AddChild(MQXmlElement parent, const char *name) {
     if (refuseNewElements || !IsElementName(name)) return nullptr;
     pugi::xml_node node = NodeOf(parent);
     if (!node) return nullptr;
-    pugi::xml_node child = node.append_child(name);
+    pugi::xml_node child = AppendElement(node, name);
     return child ? HandleOf(child) : nullptr;
 }
 
