@@ -117,8 +117,8 @@ public:
     // traits hash and compare), or null when there is none.
     template <class Probe>
     const Entry *FindEntry(const Probe &probe) const {
-        if constexpr (std::is_same_v<Probe, Key>) {
-            if (probe == Traits::kEmpty) return hasAside_ ? &aside_ : nullptr;
+        if constexpr (std::is_convertible_v<const Probe &, Key>) {
+            if (Key{probe} == Traits::kEmpty) return hasAside_ ? &aside_ : nullptr;
         }
         const std::vector<Entry> &entries = *entries_;
         if (entries.empty()) return nullptr;

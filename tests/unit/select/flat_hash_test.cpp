@@ -96,6 +96,14 @@ TEST(FlatHashSet, InsertReportsOnlyNewKeys) {
     }
     EXPECT_EQ(set.Size(), reference.size());
     for (const auto &[key, count] : reference) EXPECT_TRUE(set.Contains(key)) << key;
+    // Probes of other integer types find the same keys, the empty marker too.
+    selection::FlatHashSet<int64_t> small;
+    EXPECT_FALSE(small.Contains(static_cast<long long>(std::numeric_limits<int64_t>::min())));
+    small.Insert(-5);
+    small.Insert(std::numeric_limits<int64_t>::min());
+    EXPECT_TRUE(small.Contains(int32_t{-5}));
+    EXPECT_FALSE(small.Contains(int32_t{5}));
+    EXPECT_TRUE(small.Contains(static_cast<long long>(std::numeric_limits<int64_t>::min())));
 }
 
 // Indices into a list, equal when the values they index are: several
