@@ -20,7 +20,9 @@ rooms=("$@")
 
 command -v clang-tidy >/dev/null || { echo "clang-tidy: not installed (scripts/install-deps.sh clang)" >&2; exit 1; }
 build=build/clang
-[ -f "$build/compile_commands.json" ] || cmake --preset clang >/dev/null
+# Configured every time (quick when nothing changed), so a changed build
+# never leaves a stale compile database behind.
+cmake --preset clang >/dev/null
 
 room_regex="$(IFS='|'; echo "${rooms[*]}")"
 root="$(pwd)"
