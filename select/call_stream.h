@@ -69,9 +69,11 @@ public:
             }
             for (std::size_t k = 0; k < N; ++k) args[k] = words[i + 1 + k];
             const int32_t count = words[i + N + 1];
+            // Stepped before each call but the first: a run may end at the
+            // largest int32.
             for (int32_t k = 0; k < count; ++k) {
+                if (k != 0) ++args[N - 1];
                 call(args);
-                ++args[N - 1];
             }
             i += N + 2;
         }
