@@ -159,8 +159,10 @@ STANDIN_HOST_EXPORT void MQ_CALL MQObj_GetVertex(MQObject obj, int index, float 
     Object *o = Document::ObjectFromHandle(obj);
     const standin::HostileAnswers *hostile = standin::Hostile();
     if (hostile != nullptr && hostile->arraysLeftUnwritten) return;
-    CheckVertex(o, "MQObj_GetVertex", index);
-    if (o == nullptr || xyz == nullptr || !o->IsVertex(index)) return;
+    if (o == nullptr || xyz == nullptr || !o->IsVertex(index)) {
+        CheckVertex(o, "MQObj_GetVertex", index);
+        return;
+    }
     const MQPoint p = o->Position(index);
     xyz[0] = p.x;
     xyz[1] = p.y;
@@ -169,8 +171,9 @@ STANDIN_HOST_EXPORT void MQ_CALL MQObj_GetVertex(MQObject obj, int index, float 
 
 STANDIN_HOST_EXPORT int MQ_CALL MQObj_GetVertexRefCount(MQObject obj, int index) {
     Object *o = Document::ObjectFromHandle(obj);
+    if (o != nullptr && o->IsVertex(index)) return o->RefCount(index);
     CheckVertex(o, "MQObj_GetVertexRefCount", index);
-    return o != nullptr && o->IsVertex(index) ? o->RefCount(index) : 0;
+    return 0;
 }
 
 STANDIN_HOST_EXPORT int MQ_CALL MQObj_GetFaceCount(MQObject obj) {
