@@ -1,6 +1,10 @@
 // Walks over the live faces and live vertices of an object, in ascending
 // index order, and the short-lived face and vertex records they hand out.
 //
+// The commands read an object through select/mesh_view.h, once per command.
+// These walks are the element-by-element model beneath it, asking the host
+// at every step: the tests' literal references are written in them.
+//
 // A live face has at least one point; a live vertex is used by at least one
 // face corner. The slot count is read from the host again at every AtEnd,
 // so a walk always reflects the object as the host holds it. A count or a

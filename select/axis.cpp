@@ -1,11 +1,10 @@
 #include "select/axis.h"
 
 #include <cmath>
-#include <vector>
 
 #include "host/host_api.h"
-#include "mesh/cmq_walk.h"
 #include "mesh/vector_math.h"
+#include "select/mesh_view.h"
 
 namespace selection {
 namespace {
@@ -60,11 +59,11 @@ int SelectVertexByAxis(cmq::CMQObject &object, const vexolin::Options &input, Se
     if (!AxisTestOf(input.commandNumber, test)) return 0;
     const ObjectMatrix matrix = ReadMatrix(object);
     const int objectIndex = hostapi::MQDoc_GetObjectIndex(object.document, object.object);
-    for (auto it = cmq::FirstVertex(object); !cmq::AtEnd(it); cmq::Next(it)) {
-        const auto vertex = *it;
-        const float v = Coordinate(vertex->position, input.local, matrix, test.axis);
-        if (VertexPasses(test.side, v, input.range)) plan.AddVertex(objectIndex, vertex->index);
-    }
+    MeshView mesh(object);
+    mesh.VisitLiveVertices([&](int32_t v, const cmq::CMQVec3 &position) {
+        const float c = Coordinate(position, input.local, matrix, test.axis);
+        if (VertexPasses(test.side, c, input.range)) plan.AddVertex(objectIndex, v);
+    });
     return 1;
 }
 
@@ -81,18 +80,19 @@ int SelectFaceByAxis(cmq::CMQObject &object, const vexolin::Options &input, Sele
     if (!AxisTestOf(input.commandNumber, test) || test.side == Side::On) return 0;
     const ObjectMatrix matrix = ReadMatrix(object);
     const int objectIndex = hostapi::MQDoc_GetObjectIndex(object.document, object.object);
-    std::vector<int32_t> points;
-    for (auto it = cmq::FirstFace(object); !cmq::AtEnd(it); cmq::Next(it)) {
-        object.ReadFacePoints(it.index, points);
+    MeshView mesh(object);
+    mesh.ReadFaces();
+    mesh.ReadPositions();
+    for (const MeshView::Face face : mesh) {
         // Not tolerant and not strict: a face touching the plane still lies on
-        // its side. Every point is read; a NaN coordinate fails the face.
+        // its side. Every point is tested; a NaN coordinate fails the face.
         bool onSide = true;
-        for (const int32_t v : points) {
-            const float c = Coordinate(object.GetVertexPosition(v), input.local, matrix, test.axis);
+        for (const int32_t v : face.points) {
+            const float c = Coordinate(mesh.Position(v), input.local, matrix, test.axis);
             const bool passes = test.side == Side::Below ? c <= 0.0f : c >= 0.0f;
             onSide = onSide && passes;
         }
-        if (onSide) plan.AddFace(objectIndex, it.index);
+        if (onSide) plan.AddFace(objectIndex, face.index);
     }
     return 1;
 }

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "select/flat_hash.h"
-#include "host/host_api.h"
 #include "mesh/host_count.h"
-#include "select/object_snapshot.h"
+#include "select/mesh_view.h"
+#include "select/selection_calls.h"
 #include "select/scratch.h"
 
 // The twin searches index the live vertices once per command instead of
@@ -113,14 +113,16 @@ struct PositionOfVertex {
 // entries at four bytes.
 class ExactIndex {
 public:
-    explicit ExactIndex(const VertexTable &vertices) : firstAt_(PositionOfVertex{vertices.Positions()}) {
+    // `vertices` has read its live vertices.
+    explicit ExactIndex(const MeshView &vertices) : firstAt_(PositionOfVertex{vertices.Positions()}) {
+        const std::span<const cmq::CMQVec3> at = vertices.Positions();
         std::size_t filed = 0;
-        for (int32_t v = 0; v < vertices.VertexCount(); ++v)
-            if (vertices.IsLive(v) && !HasNaN(vertices.Position(v))) ++filed;
+        for (int32_t v = 0; v < vertices.VertexSlots(); ++v)
+            if (vertices.IsLiveVertex(v) && !HasNaN(at[static_cast<std::size_t>(v)])) ++filed;
         firstAt_.Reserve(filed);
-        followed_->assign(static_cast<std::size_t>(vertices.VertexCount()) / 64 + 1, 0);
-        for (int32_t v = 0; v < vertices.VertexCount(); ++v) {
-            if (!vertices.IsLive(v) || HasNaN(vertices.Position(v))) continue;
+        followed_->assign(static_cast<std::size_t>(vertices.VertexSlots()) / 64 + 1, 0);
+        for (int32_t v = 0; v < vertices.VertexSlots(); ++v) {
+            if (!vertices.IsLiveVertex(v) || HasNaN(at[static_cast<std::size_t>(v)])) continue;
             const auto [first, added] = firstAt_.TryEmplace(v, FlatHashUnit{});
             if (added) continue;
             const auto bit = static_cast<std::size_t>(first->key);
@@ -156,10 +158,12 @@ public:
         int32_t vertex;
     };
 
-    explicit GridIndex(const VertexTable &vertices) {
+    // `vertices` has read its live vertices.
+    explicit GridIndex(const MeshView &vertices) {
+        const std::span<const cmq::CMQVec3> at = vertices.Positions();
         std::size_t filed = 0;
-        for (int32_t v = 0; v < vertices.VertexCount(); ++v)
-            if (vertices.IsLive(v) && IsFinite(vertices.Position(v))) ++filed;
+        for (int32_t v = 0; v < vertices.VertexSlots(); ++v)
+            if (vertices.IsLiveVertex(v) && IsFinite(at[static_cast<std::size_t>(v)])) ++filed;
         // Reserved for every vertex, the map does not grow while filing, so
         // the places of its entries stay put; with fewer than 2^32 slots,
         // home slots and places fit in 32 bits.
@@ -178,9 +182,9 @@ public:
         ScratchVector<Keyed> keyedVector;
         std::vector<Keyed> &keyed = *keyedVector;
         keyed.reserve(filed);
-        for (int32_t v = 0; v < vertices.VertexCount(); ++v) {
-            const cmq::CMQVec3 &p = vertices.Position(v);
-            if (!vertices.IsLive(v) || !IsFinite(p)) continue;
+        for (int32_t v = 0; v < vertices.VertexSlots(); ++v) {
+            const cmq::CMQVec3 &p = at[static_cast<std::size_t>(v)];
+            if (!vertices.IsLiveVertex(v) || !IsFinite(p)) continue;
             const int64_t key = CellKey(HomeAxisKey(p.x), HomeAxisKey(p.y), HomeAxisKey(p.z));
             keyed.push_back({key, static_cast<uint32_t>(runOf_.HomeOf(key)), v});
         }
@@ -205,7 +209,7 @@ public:
         items.resize(sum);
         for (const Keyed &k : keyed) {
             Run &run = runOf_.EntryAt(k.home).value;
-            items[run.start + run.count++] = {vertices.Position(k.vertex), k.vertex};
+            items[run.start + run.count++] = {at[static_cast<std::size_t>(k.vertex)], k.vertex};
         }
     }
 
@@ -272,10 +276,10 @@ private:
     std::size_t bitMask_ = 0;
 };
 
-// The position the twin test compares: a live vertex's from the table; any
-// other slot's asked of the host, as the test would.
-cmq::CMQVec3 CandidatePosition(const cmq::CMQObject &object, const VertexTable &vertices, int32_t v) {
-    return vertices.IsLive(v) ? vertices.Position(v) : object.GetVertexPosition(v);
+// The position the twin test compares: a live vertex's as the view read it;
+// any other slot's asked of the host, as the test would.
+cmq::CMQVec3 CandidatePosition(const MeshView &vertices, int32_t v) {
+    return vertices.IsLiveVertex(v) ? vertices.Position(v) : vertices.Object().GetVertexPosition(v);
 }
 
 // Per-vertex state of one command: not reached yet, reached and waiting for
@@ -303,41 +307,35 @@ int LineToDuplicateVertex(const cmq::CMQObject &object) {
 
 int FaceToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
     SelectionCalls sel(object, plan);
-    std::optional<VertexTable> vertices;
+    // Only the selected faces' points are read, and the live vertices only
+    // when a candidate needs the search.
+    MeshView mesh(object);
     std::optional<ExactIndex> byPosition;
     const auto hasTwin = [&](int32_t v) {
-        if (!vertices) {
-            vertices.emplace(object);
-            byPosition.emplace(*vertices);
+        if (!byPosition) {
+            mesh.ReadLiveVertices();
+            byPosition.emplace(mesh);
         }
-        return byPosition->HasTwin(CandidatePosition(object, *vertices, v), v);
+        return byPosition->HasTwin(CandidatePosition(mesh, v), v);
     };
 
-    // Only the selected faces' points are read. A point shared by several
-    // selected faces is looked at once: if it had a twin it was selected
-    // then, and if not it has none now.
-    const int faceCount = static_cast<int>(cmq::CheckedCount(hostapi::MQObj_GetFaceCount(object.object)));
-    const int32_t slots = static_cast<int32_t>(cmq::CheckedCount(hostapi::MQObj_GetVertexCount(object.object)));
+    // A point shared by several selected faces is looked at once: if it had
+    // a twin it was selected then, and if not it has none now.
+    const int32_t slots = mesh.ReadVertexSlots();
     ScratchVector<uint8_t> seenVector;
     std::vector<uint8_t> &seen = *seenVector;
     seen.assign(static_cast<std::size_t>(slots), 0);
-    ScratchVector<int32_t> pointsVector;
-    std::vector<int32_t> &points = *pointsVector;
-    for (int32_t f = 0; f < faceCount; ++f) {
-        const int n = static_cast<int>(cmq::CheckedCount(hostapi::MQObj_GetFacePointCount(object.object, f), sizeof(int32_t)));
-        if (n == 0 || !sel.IsFaceSelected(f)) continue;
-        // Preset to -1: an entry the host leaves unwritten names no vertex.
-        points.assign(static_cast<std::size_t>(n), -1);
-        hostapi::MQObj_GetFacePointArray(object.object, f, points.data());
-        for (int32_t v : points) {
-            if (v < 0 || v >= slots) continue; // names no vertex: the host would refuse it
-            uint8_t &done = seen[static_cast<std::size_t>(v)];
-            if (done != 0) continue;
-            done = 1;
-            if (sel.IsVertexSelected(v)) continue;
-            if (hasTwin(v)) sel.AddVertex(v);
-        }
-    }
+    mesh.VisitFaces([&](int32_t face, std::size_t) { return sel.IsFaceSelected(face); },
+                    [&](const MeshView::Face &face) {
+                        for (const int32_t v : face.points) {
+                            if (v < 0 || v >= slots) continue; // names no vertex: the host would refuse it
+                            uint8_t &done = seen[static_cast<std::size_t>(v)];
+                            if (done != 0) continue;
+                            done = 1;
+                            if (sel.IsVertexSelected(v)) continue;
+                            if (hasTwin(v)) sel.AddVertex(v);
+                        }
+                    });
     sel.Clear(MQ_SELECT_FACE);
     return 1;
 }
@@ -359,8 +357,8 @@ int LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
     // large mesh. The twin test depends on the geometry alone, so the order
     // of the searches changes no result; the found vertices are selected in
     // the order the lines reached them.
-    const int faceCount = static_cast<int>(cmq::CheckedCount(hostapi::MQObj_GetFaceCount(object.object)));
-    const int32_t slots = static_cast<int32_t>(cmq::CheckedCount(hostapi::MQObj_GetVertexCount(object.object)));
+    MeshView mesh(object);
+    const int32_t slots = mesh.ReadVertexSlots();
     ScratchVector<Twin> twinVector;
     std::vector<Twin> &twin = *twinVector;
     twin.assign(static_cast<std::size_t>(slots), Twin::Unknown);
@@ -373,26 +371,31 @@ int LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
         state = Twin::Queued;
         reached.push_back(v);
     };
-    ScratchVector<int32_t> pointsVector;
-    std::vector<int32_t> &points = *pointsVector;
-    for (int32_t f = 0; f < faceCount; ++f) {
-        const int n = static_cast<int>(cmq::CheckedCount(hostapi::MQObj_GetFacePointCount(object.object, f), sizeof(int32_t)));
-        bool read = false;
-        for (int32_t j = 0; j < n; ++j) {
-            if (!sel.IsLineSelected(f, j)) continue;
-            if (!read) {
-                points.assign(static_cast<std::size_t>(n), -1);
-                hostapi::MQObj_GetFacePointArray(object.object, f, points.data());
-                read = true;
+    // A face is read when one of its lines is selected; the search for the
+    // first such line stops there, and the rest are asked after the read,
+    // so that each line is asked once.
+    std::size_t firstSelected = 0;
+    const auto anyLineSelected = [&](int32_t face, std::size_t n) {
+        for (std::size_t j = 0; j < n; ++j) {
+            if (sel.IsLineSelected(face, static_cast<int32_t>(j))) {
+                firstSelected = j;
+                return true;
             }
-            reach(points[static_cast<std::size_t>(j)]);
-            reach(points[static_cast<std::size_t>(j + 1 == n ? 0 : j + 1)]);
         }
-    }
+        return false;
+    };
+    mesh.VisitFaces(anyLineSelected, [&](const MeshView::Face &face) {
+        for (std::size_t j = firstSelected; j < face.points.size(); ++j) {
+            if (j != firstSelected && !sel.IsLineSelected(face.index, static_cast<int32_t>(j))) continue;
+            const cmq::CMQLineEnds ends = face.Line(j);
+            reach(ends.start);
+            reach(ends.end);
+        }
+    });
 
     if (!reached.empty()) {
-        const VertexTable vertices(object);
-        const GridIndex grid(vertices);
+        mesh.ReadLiveVertices();
+        const GridIndex grid(mesh);
         const auto hasTwin = [&](const cmq::CMQVec3 &p, int32_t v) {
             if (!IsFinite(p)) return false;
             const AxisCells cx = CellsNear(p.x), cy = CellsNear(p.y), cz = CellsNear(p.z);
@@ -412,7 +415,7 @@ int LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
         }
         for (const int32_t v : reached) {
             Twin &state = twin[static_cast<std::size_t>(v)];
-            if (state == Twin::Queued) state = hasTwin(CandidatePosition(object, vertices, v), v) ? Twin::Found : Twin::None;
+            if (state == Twin::Queued) state = hasTwin(CandidatePosition(mesh, v), v) ? Twin::Found : Twin::None;
             if (state == Twin::Found) sel.AddVertex(v);
         }
     }

@@ -149,6 +149,7 @@ int SelectEdgeRidge(cmq::CMQObject &object, const vexolin::Options &input, Selec
     if (input.commandNumber != kEdgeCommand && input.commandNumber != kRidgeCommand) return 0;
 
     MeshView mesh(object);
+    mesh.ReadFaces();
     for (const MeshView::Face face : mesh)
         if (face.points.size() < 2) return 0;
     // The object's index does not change while a command runs.

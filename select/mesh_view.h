@@ -1,35 +1,66 @@
-// One read of an object's geometry: every live face with its points, in one
-// flat list, and (when asked for) the position of every vertex those faces
-// use, each read once through the host functions.
+// One read of an object's geometry, the view every selection command works
+// on: the live faces with their points in one flat list, and the positions of
+// the vertices, each read once through the host functions.
 //
 // A selection command changes no geometry and the host does not add or
 // remove elements while it runs, so what is read here stays true for the
-// whole command. Line j of a face runs from its point j to point j + 1, the
-// last line closing the face back to point 0; a face's lines are numbered
-// like its points, so Points()[i] is also the start of line i of the object.
+// whole command. A view reads only what its command asks for, and keeps
+// only what the command looks at more than once:
+//
+//   ReadFaces()          every live face with its points, kept for the
+//                        command to go over (edges, ridges, faces by axis,
+//                        the conversions that look at faces twice);
+//   VisitFaces(keep, visit)
+//                        the live faces `keep(index, pointCount)` accepts,
+//                        handed to `visit` one by one and not kept, the
+//                        others' points never read (conversions in one
+//                        pass, duplicates of selected faces and lines;
+//                        with FacePoints::Skip no points at all: polygons by
+//                        point count);
+//   ReadPositions()      the position of every vertex the kept faces use;
+//   ReadLiveVertices()   which vertex slots are live (reference count at
+//                        least 1) and their positions, kept (the twin
+//                        searches);
+//   VisitLiveVertices(visit)
+//                        the same reads, handed out one by one and not kept
+//                        (vertices by axis).
+//
+// Line j of a face runs from its point j to point j + 1, the last line
+// closing the face back to point 0; a face's lines are numbered like its
+// points, so Points()[i] is also the start of line i of the view.
 //
 //   selection::MeshView mesh(object);
+//   mesh.ReadFaces();
 //   for (const selection::MeshView::Face face : mesh) { face.index; face.first; face.points; }
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
 
+#include "host/host_api.h"
 #include "mesh/cmq_object.h"
+#include "mesh/host_count.h"
 #include "select/scratch.h"
 
 namespace selection {
 
+// Whether VisitFaces reads the points of the faces it hands out.
+enum class FacePoints { Read, Skip };
+
 class MeshView {
 public:
-    // One live face: its host index, the index of its first point (and
-    // first line) in Points(), and its points.
+    // One face: its host index, the index of its first point (and first
+    // line) among the faces read, and its points (empty when skipped).
     struct Face {
         int32_t index = 0;
         uint32_t first = 0;
         std::span<const int32_t> points;
+
+        // The ends of line j, 0 <= j < points.size().
+        cmq::CMQLineEnds Line(std::size_t j) const { return {points[j], points[j + 1 == points.size() ? 0 : j + 1]}; }
     };
 
     class Iterator {
@@ -47,15 +78,26 @@ public:
         std::size_t ordinal_;
     };
 
-    // Reads the face slot count once, then each slot's point count and, for
-    // a live face (at least one point), its points: two host calls per live
-    // face, one per deleted face. Throws cmq::BadHostAnswer for a negative
-    // count or more points than 32-bit offsets can index.
-    explicit MeshView(const cmq::CMQObject &object);
+    // Reads nothing until asked. Every read throws cmq::BadHostAnswer for a
+    // negative count.
+    explicit MeshView(const cmq::CMQObject &object) : object_(&object) {}
+
+    // Reads the face slot count once, then each slot's point count and the
+    // points of every live face (at least one point): two host calls per
+    // live face, one per deleted one. Throws cmq::BadHostAnswer for a
+    // negative count or more points than 32-bit offsets can index. Called
+    // once per view.
+    void ReadFaces();
+    // The same reads for the live faces `keep(index, pointCount)` accepts
+    // (no points read for the others), each face handed to `visit(face)`
+    // before the next slot is read; face.first counts the accepted faces'
+    // points before it. Nothing is kept.
+    template <class Keep, class Visit>
+    void VisitFaces(Keep &&keep, Visit &&visit, FacePoints read = FacePoints::Read);
 
     const cmq::CMQObject &Object() const { return *object_; }
 
-    // Live faces, ascending by index.
+    // Kept faces, ascending by index.
     std::size_t FaceCount() const { return faceIndex_->size(); }
     Face FaceAt(std::size_t ordinal) const {
         const uint32_t first = (*faceStart_)[ordinal];
@@ -65,35 +107,106 @@ public:
     Iterator begin() const { return {*this, 0}; }
     Iterator end() const { return {*this, FaceCount()}; }
 
-    // Every live face's points, in face order: one entry per face line.
+    // Every kept face's points, in face order: one entry per face line.
     std::span<const int32_t> Points() const { return *points_; }
     std::size_t LineCount() const { return points_->size(); }
 
-    // The vertex slot count the host reported.
+    // Reads the vertex slot count, once (ReadFaces and the vertex reads
+    // read it too), and returns it.
+    int32_t ReadVertexSlots();
+    // The vertex slot count read.
     int32_t VertexSlots() const { return vertexSlots_; }
-    // One more than the largest vertex slot a live face uses (0 when none
+    // One more than the largest vertex slot a kept face uses (0 when none
     // does); the size of per-vertex arrays indexed by the faces' points.
-    std::size_t UsedVertexSlots() const { return usedSlots_; }
+    // Found on first use.
+    std::size_t UsedVertexSlots() const;
 
-    // Reads the position of every vertex slot a live face uses, once each,
+    // Reads the position of every vertex slot a kept face uses, once each,
     // in ascending order.
     void ReadPositions();
-    // The position of vertex v: as read by ReadPositions for a slot a face
-    // uses, else asked of the host now (a point naming no slot).
+    // Reads every vertex slot's reference count, in ascending order, and
+    // each live slot's position right after its count: `visit(v, position)`
+    // for each live slot, nothing kept.
+    template <class Visit>
+    void VisitLiveVertices(Visit &&visit);
+    // The same reads, kept: for IsLiveVertex, Position and Positions.
+    void ReadLiveVertices();
+    // After ReadLiveVertices: whether v is a live vertex slot.
+    bool IsLiveVertex(int32_t v) const {
+        const auto slot = static_cast<std::size_t>(static_cast<uint32_t>(v));
+        return v >= 0 && slot < live_->size() && (*live_)[slot] != 0;
+    }
+    // The position of vertex v: as read for a slot within those read, else
+    // asked of the host now (a point naming no slot). Within the slots read,
+    // one whose position was not read (no face uses it, or it is not live)
+    // reads (0, 0, 0).
     cmq::CMQVec3 Position(int32_t v) const {
         const auto slot = static_cast<std::size_t>(static_cast<uint32_t>(v));
         if (v >= 0 && slot < positions_->size()) return (*positions_)[slot];
         return object_->GetVertexPosition(v);
     }
+    // Every read slot's position ((0, 0, 0) for one not read).
+    std::span<const cmq::CMQVec3> Positions() const { return *positions_; }
 
 private:
+    // Reads the face slot count.
+    std::size_t ReadFaceSlots() const;
+    // The reads both ReadFaces and VisitFaces make: for each of `slots` face
+    // slots that is live and that `keep` accepts, `take(index, pointCount,
+    // first)`, first being the accepted faces' points before it. Returns
+    // the accepted faces' points in all.
+    template <class Keep, class Take>
+    std::size_t ForEachFaceSlot(std::size_t slots, Keep &&keep, Take &&take);
+
     const cmq::CMQObject *object_;
+    bool vertexSlotsRead_ = false;
     int32_t vertexSlots_ = 0;
-    std::size_t usedSlots_ = 0;
-    ScratchVector<int32_t> faceIndex_;  // per live face: its host index
-    ScratchVector<uint32_t> faceStart_; // per live face: first point; then the total
+    mutable std::size_t usedSlots_ = 0;
+    mutable bool usedSlotsFound_ = false;
+    ScratchVector<int32_t> faceIndex_;  // per kept face: its host index
+    ScratchVector<uint32_t> faceStart_; // per kept face: first point; then the total
     ScratchVector<int32_t> points_;
-    ScratchVector<cmq::CMQVec3> positions_; // per used vertex slot, once read
+    ScratchVector<cmq::CMQVec3> positions_; // per vertex slot, once read
+    ScratchVector<uint8_t> live_;           // per vertex slot, after ReadLiveVertices
 };
+
+template <class Visit>
+void MeshView::VisitLiveVertices(Visit &&visit) {
+    ReadVertexSlots();
+    for (int32_t v = 0; v < vertexSlots_; ++v)
+        if (hostapi::MQObj_GetVertexRefCount(object_->object, v) >= 1) visit(v, object_->GetVertexPosition(v));
+}
+
+template <class Keep, class Take>
+std::size_t MeshView::ForEachFaceSlot(std::size_t slots, Keep &&keep, Take &&take) {
+    std::size_t total = 0;
+    for (std::size_t f = 0; f < slots; ++f) {
+        const auto face = static_cast<int32_t>(f);
+        const std::size_t n =
+            cmq::CheckedCount(hostapi::MQObj_GetFacePointCount(object_->object, face), sizeof(int32_t));
+        if (n == 0 || !keep(face, n)) continue; // deleted, or not wanted
+        cmq::CheckFits32(total + n);
+        take(face, n, total);
+        total += n;
+    }
+    return total;
+}
+
+template <class Keep, class Visit>
+void MeshView::VisitFaces(Keep &&keep, Visit &&visit, FacePoints read) {
+    ScratchVector<int32_t> pointsVector;
+    std::vector<int32_t> &points = *pointsVector;
+    ForEachFaceSlot(ReadFaceSlots(), keep, [&](int32_t face, std::size_t n, std::size_t first) {
+        if (read == FacePoints::Skip) {
+            visit(Face{face, static_cast<uint32_t>(first), {}});
+            return;
+        }
+        // Preset to 0, as a fresh point list is: an entry the host leaves
+        // unwritten reads as vertex 0.
+        points.assign(n, 0);
+        hostapi::MQObj_GetFacePointArray(object_->object, face, points.data());
+        visit(Face{face, static_cast<uint32_t>(first), points});
+    });
+}
 
 } // namespace selection

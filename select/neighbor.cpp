@@ -5,98 +5,103 @@
 #include <vector>
 
 #include "select/duplicate.h"
-#include "host/host_api.h"
-#include "mesh/host_count.h"
-#include "select/object_snapshot.h"
+#include "select/mesh_view.h"
+#include "select/selection_calls.h"
 #include "select/scratch.h"
 #include "select/vertex_pair_set.h"
 
 namespace selection {
 namespace {
 
-int32_t VertexSlots(const cmq::CMQObject &object) {
-    return static_cast<int32_t>(cmq::CheckedCount(hostapi::MQObj_GetVertexCount(object.object)));
-}
+// The view of every live face with its points, kept.
+struct Faces : MeshView {
+    explicit Faces(const cmq::CMQObject &object) : MeshView(object) { ReadFaces(); }
+};
 
-void AddLine(VertexPairSet &edges, const FaceTable &faces, int32_t face, int32_t line) {
-    const cmq::CMQLineEnds ends = faces.Line(face, line);
-    edges.Add(ends.start, ends.end);
-}
-
-bool HasLine(const VertexPairSet &edges, const FaceTable &faces, int32_t face, int32_t line) {
-    const cmq::CMQLineEnds ends = faces.Line(face, line);
-    return edges.Contains(ends.start, ends.end);
+// Hands every live face with its points to `visit`, one by one.
+template <class Visit>
+void ForEachFace(const cmq::CMQObject &object, Visit &&visit) {
+    MeshView(object).VisitFaces([](int32_t, std::size_t) { return true; }, visit);
 }
 
 // Adds every line of every live face whose endpoints pass `test`, which is
 // given the start and end vertex and the selection cache.
 template <class Test>
 void AddLinesWhere(const cmq::CMQObject &object, SelectionPlan &plan, Test test) {
-    const FaceTable faces(object);
+    const Faces mesh(object);
     SelectionCalls sel(object, plan);
-    plan.ReserveLines(faces.TotalPoints()); // at most every line once
-    for (int32_t f = 0; f < faces.FaceCount(); ++f) {
-        for (int32_t j = 0; j < faces.PointCount(f); ++j) {
-            const cmq::CMQLineEnds ends = faces.Line(f, j);
-            if (test(sel, ends.start, ends.end)) sel.AddLine(f, j);
+    plan.ReserveLines(mesh.LineCount()); // at most every line once
+    for (const MeshView::Face face : mesh) {
+        for (std::size_t j = 0; j < face.points.size(); ++j) {
+            const cmq::CMQLineEnds ends = face.Line(j);
+            if (test(sel, ends.start, ends.end)) sel.AddLine(face.index, static_cast<int32_t>(j));
         }
     }
+}
+
+// Adds to `edges` every line that `inSet(ordinal, face, line)` picks.
+template <class InSet>
+void AddEdges(VertexPairSet &edges, const MeshView &mesh, InSet inSet) {
+    for (std::size_t f = 0; f < mesh.FaceCount(); ++f) {
+        const MeshView::Face face = mesh.FaceAt(f);
+        for (std::size_t j = 0; j < face.points.size(); ++j)
+            if (inSet(f, face, j)) {
+                const cmq::CMQLineEnds ends = face.Line(j);
+                edges.Add(ends.start, ends.end);
+            }
+    }
+}
+
+bool HasLine(const VertexPairSet &edges, const MeshView::Face &face, std::size_t j) {
+    const cmq::CMQLineEnds ends = face.Line(j);
+    return edges.Contains(ends.start, ends.end);
 }
 
 } // namespace
 
 int VertexToFaceAny(const cmq::CMQObject &object, SelectionPlan &plan) {
-    const FaceTable faces(object);
     SelectionCalls sel(object, plan);
-    for (int32_t f = 0; f < faces.FaceCount(); ++f) {
-        for (int32_t v : faces.Points(f)) {
+    ForEachFace(object, [&](const MeshView::Face &face) {
+        for (const int32_t v : face.points) {
             if (sel.IsVertexSelectedCached(v)) {
-                sel.AddFace(f);
-                break;
+                sel.AddFace(face.index);
+                return;
             }
         }
-    }
+    });
     return 1;
 }
 
 int VertexToFaceAll(const cmq::CMQObject &object, SelectionPlan &plan) {
-    const FaceTable faces(object);
     SelectionCalls sel(object, plan);
-    for (int32_t f = 0; f < faces.FaceCount(); ++f) {
-        if (!faces.IsLive(f)) continue;
-        bool all = true;
-        for (int32_t v : faces.Points(f)) {
-            if (!sel.IsVertexSelectedCached(v)) {
-                all = false;
-                break;
-            }
-        }
-        if (all) sel.AddFace(f);
-    }
+    ForEachFace(object, [&](const MeshView::Face &face) {
+        for (const int32_t v : face.points)
+            if (!sel.IsVertexSelectedCached(v)) return;
+        sel.AddFace(face.index);
+    });
     return 1;
 }
 
 int LineToVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
-    const FaceTable faces(object);
     SelectionCalls sel(object, plan);
-    for (int32_t f = 0; f < faces.FaceCount(); ++f) {
-        for (int32_t j = 0; j < faces.PointCount(f); ++j) {
-            if (!sel.IsLineSelected(f, j)) continue;
-            const cmq::CMQLineEnds ends = faces.Line(f, j);
+    ForEachFace(object, [&](const MeshView::Face &face) {
+        for (std::size_t j = 0; j < face.points.size(); ++j) {
+            if (!sel.IsLineSelected(face.index, static_cast<int32_t>(j))) continue;
+            const cmq::CMQLineEnds ends = face.Line(j);
             sel.AddVertexOnce(ends.start);
             sel.AddVertexOnce(ends.end);
         }
-    }
+    });
     return 1;
 }
 
 int FaceToVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
-    const FaceTable faces(object);
     SelectionCalls sel(object, plan);
-    for (int32_t f = 0; f < faces.FaceCount(); ++f) {
-        if (!faces.IsLive(f) || !sel.IsFaceSelected(f)) continue;
-        for (int32_t v : faces.Points(f)) sel.AddVertexOnce(v);
-    }
+    // Only the selected faces' points are read.
+    MeshView(object).VisitFaces([&](int32_t face, std::size_t) { return sel.IsFaceSelected(face); },
+                                [&](const MeshView::Face &face) {
+                                    for (const int32_t v : face.points) sel.AddVertexOnce(v);
+                                });
     return 1;
 }
 
@@ -115,7 +120,7 @@ int VertexToLineAll(const cmq::CMQObject &object, SelectionPlan &plan) {
 }
 
 int FaceToLine(const cmq::CMQObject &object, SelectionPlan &plan) {
-    const FaceTable faces(object);
+    const Faces mesh(object);
     SelectionCalls sel(object, plan);
     // Every line of a selected face is added, so a line of another selected
     // face on a shared edge is added by that face itself. Only unselected
@@ -123,12 +128,12 @@ int FaceToLine(const cmq::CMQObject &object, SelectionPlan &plan) {
     // set of the selected faces built.
     ScratchVector<uint8_t> selectedVector;
     std::vector<uint8_t> &selected = *selectedVector;
-    selected.assign(static_cast<std::size_t>(faces.FaceCount()), 0);
+    selected.assign(mesh.FaceCount(), 0);
     bool reserved = false;
     bool unselected = false;
-    for (int32_t f = 0; f < faces.FaceCount(); ++f) {
-        if (!faces.IsLive(f)) continue;
-        if (!sel.IsFaceSelected(f)) {
+    for (std::size_t f = 0; f < mesh.FaceCount(); ++f) {
+        const MeshView::Face face = mesh.FaceAt(f);
+        if (!sel.IsFaceSelected(face.index)) {
             unselected = true;
             continue;
         }
@@ -136,45 +141,43 @@ int FaceToLine(const cmq::CMQObject &object, SelectionPlan &plan) {
             // Every line is added at most once. (Only once there is
             // something to add: fresh room for a command that adds nothing
             // costs more than it saves.)
-            plan.ReserveLines(faces.TotalPoints());
+            plan.ReserveLines(mesh.LineCount());
             reserved = true;
         }
-        selected[static_cast<std::size_t>(f)] = 1;
-        for (int32_t j = 0; j < faces.PointCount(f); ++j) sel.AddLine(f, j);
+        selected[f] = 1;
+        for (std::size_t j = 0; j < face.points.size(); ++j) sel.AddLine(face.index, static_cast<int32_t>(j));
     }
     if (!reserved || !unselected) return 1;
-    VertexPairSet edges(VertexSlots(object));
-    edges.Reserve(faces.TotalPoints());
-    for (int32_t f = 0; f < faces.FaceCount(); ++f)
-        if (selected[static_cast<std::size_t>(f)] != 0)
-            for (int32_t j = 0; j < faces.PointCount(f); ++j) AddLine(edges, faces, f, j);
+    VertexPairSet edges(mesh.VertexSlots());
+    edges.Reserve(mesh.LineCount());
+    AddEdges(edges, mesh, [&](std::size_t f, const MeshView::Face &, std::size_t) { return selected[f] != 0; });
     edges.Build();
-    for (int32_t g = 0; g < faces.FaceCount(); ++g) {
-        if (selected[static_cast<std::size_t>(g)] != 0) continue;
-        const int32_t n = faces.PointCount(g);
+    for (std::size_t g = 0; g < mesh.FaceCount(); ++g) {
+        if (selected[g] != 0) continue;
+        const MeshView::Face face = mesh.FaceAt(g);
         // A two-point face's line 1 joins the same vertices as its line 0,
         // backwards; the edge is reported once, through line 0.
-        const int32_t searched = n == 2 ? 1 : n;
-        for (int32_t k = 0; k < searched; ++k)
-            if (HasLine(edges, faces, g, k)) sel.AddLine(g, k);
+        const std::size_t searched = face.points.size() == 2 ? 1 : face.points.size();
+        for (std::size_t k = 0; k < searched; ++k)
+            if (HasLine(edges, face, k)) sel.AddLine(face.index, static_cast<int32_t>(k));
     }
     return 1;
 }
 
 int TwoLinesToFace(const cmq::CMQObject &object, SelectionPlan &plan) {
-    const FaceTable faces(object);
+    const Faces mesh(object);
     SelectionCalls sel(object, plan);
-    VertexPairSet edges(VertexSlots(object));
-    for (int32_t f = 0; f < faces.FaceCount(); ++f)
-        for (int32_t j = 0; j < faces.PointCount(f); ++j)
-            if (sel.IsLineSelected(f, j)) AddLine(edges, faces, f, j);
+    VertexPairSet edges(mesh.VertexSlots());
+    AddEdges(edges, mesh, [&](std::size_t, const MeshView::Face &face, std::size_t j) {
+        return sel.IsLineSelected(face.index, static_cast<int32_t>(j));
+    });
     if (edges.Empty()) return 1;
     edges.Build();
-    for (int32_t f = 0; f < faces.FaceCount(); ++f) {
+    for (const MeshView::Face face : mesh) {
         int count = 0;
-        for (int32_t j = 0; j < faces.PointCount(f) && count < 2; ++j)
-            if (HasLine(edges, faces, f, j)) ++count;
-        if (count >= 2) sel.AddFace(f);
+        for (std::size_t j = 0; j < face.points.size() && count < 2; ++j)
+            if (HasLine(edges, face, j)) ++count;
+        if (count >= 2) sel.AddFace(face.index);
     }
     return 1;
 }

@@ -3,7 +3,7 @@
 //
 // Each conversion only adds to the selection of `object`; the kind it reads
 // is never the kind it adds, so the order of its host calls does not change
-// what it selects. Every one reads the object once into flat tables and runs
+// what it selects. Every one reads the object once into a mesh view and runs
 // in time linear in the number of face points.
 #pragma once
 

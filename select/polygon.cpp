@@ -1,7 +1,7 @@
 #include "select/polygon.h"
 
 #include "host/host_api.h"
-#include "mesh/cmq_walk.h"
+#include "select/mesh_view.h"
 
 namespace selection {
 
@@ -19,10 +19,9 @@ int SelectPolygonByCount(cmq::CMQObject &object, int command, SelectionPlan &pla
     default: return 0;
     }
     const int objectIndex = hostapi::MQDoc_GetObjectIndex(object.document, object.object);
-    for (auto it = cmq::FirstFace(object); !cmq::AtEnd(it); cmq::Next(it)) {
-        const int n = hostapi::MQObj_GetFacePointCount(object.object, it.index);
-        if (matches(n)) plan.AddFace(objectIndex, it.index);
-    }
+    MeshView mesh(object);
+    mesh.VisitFaces([&](int32_t, std::size_t n) { return matches(static_cast<int>(n)); },
+                    [&](const MeshView::Face &face) { plan.AddFace(objectIndex, face.index); }, FacePoints::Skip);
     return 1;
 }
 

@@ -476,7 +476,8 @@ TEST_F(EdgeGrouping, BothGroupingsMatchTheReference) {
                 o.AddFace(moved);
                 points.insert(points.end(), moved.begin(), moved.end());
             }
-            const selection::MeshView mesh(object);
+            selection::MeshView mesh(object);
+            mesh.ReadFaces();
             ASSERT_EQ(mesh.LineCount(), points.size());
             selection::EdgeGroups groups;
             groups.state.assign(points.size(), 0);

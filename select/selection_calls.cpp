@@ -1,0 +1,39 @@
+#include "select/selection_calls.h"
+
+#include "host/host_api.h"
+#include "mesh/host_count.h"
+
+namespace selection {
+
+SelectionCalls::SelectionCalls(const cmq::CMQObject &object, SelectionPlan &plan)
+    : document_(object.document),
+      plan_(plan),
+      objectIndex_(hostapi::MQDoc_GetObjectIndex(object.document, object.object)),
+      vertexSlots_(static_cast<int32_t>(cmq::CheckedCount(hostapi::MQObj_GetVertexCount(object.object)))) {}
+
+void SelectionCalls::FillCache(std::vector<int8_t> &cache) const {
+    cache.assign(static_cast<std::size_t>(vertexSlots_), kUnknown);
+}
+
+bool SelectionCalls::IsVertexSelected(int32_t v) const {
+    return hostapi::MQDoc_IsSelectVertex(document_, objectIndex_, v) != 0;
+}
+
+bool SelectionCalls::IsFaceSelected(int32_t face) const {
+    return hostapi::MQDoc_IsSelectFace(document_, objectIndex_, face) != 0;
+}
+
+bool SelectionCalls::IsLineSelected(int32_t face, int32_t line) const {
+    return hostapi::MQDoc_IsSelectLine(document_, objectIndex_, face, line) != 0;
+}
+
+void SelectionCalls::AddVertexOnce(int32_t v) {
+    int8_t *slot = CacheSlot(*vertexAdded_, v);
+    if (slot != nullptr) {
+        if (*slot == 1) return;
+        *slot = 1;
+    }
+    AddVertex(v);
+}
+
+} // namespace selection

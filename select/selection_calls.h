@@ -1,0 +1,69 @@
+// The selection queries and changes of one command on one object: queries
+// go to the host (the vertex selection cached for commands that ask about a
+// vertex many times), changes are recorded in the command's plan.
+//
+// A command does not change the kind of selection it caches, so what is
+// cached stays true for the length of the command.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "mesh/cmq_object.h"
+#include "select/scratch.h"
+#include "select/selection_plan.h"
+
+namespace selection {
+
+// The selection calls of one command on one object, with the object's index
+// in the document read once (it cannot change while a command runs). Queries
+// go to the host at once; changes are recorded in `plan`.
+class SelectionCalls {
+public:
+    SelectionCalls(const cmq::CMQObject &object, SelectionPlan &plan);
+
+    int ObjectIndex() const { return objectIndex_; }
+
+    // Vertex selection, asked of the host once per vertex and then cached.
+    // Only for commands that do not add vertices themselves.
+    bool IsVertexSelectedCached(int32_t v) {
+        int8_t *slot = CacheSlot(*vertexSelected_, v);
+        if (slot == nullptr) return IsVertexSelected(v);
+        if (*slot == kUnknown) *slot = IsVertexSelected(v) ? 1 : 0;
+        return *slot != 0;
+    }
+
+    bool IsVertexSelected(int32_t v) const;
+    bool IsFaceSelected(int32_t face) const;
+    bool IsLineSelected(int32_t face, int32_t line) const;
+    // Recorded in the plan (inline: commands call these once per element).
+    void AddVertex(int32_t v) { plan_.AddVertex(objectIndex_, v); }
+    void AddFace(int32_t face) { plan_.AddFace(objectIndex_, face); }
+    void AddLine(int32_t face, int32_t line) { plan_.AddLine(objectIndex_, face, line); }
+    void Clear(MQDWORD kinds) { plan_.Clear(kinds); }
+
+    // Adds the vertex unless this object has already added it during this
+    // command (adding twice changes nothing).
+    void AddVertexOnce(int32_t v);
+
+private:
+    static constexpr int8_t kUnknown = -1;
+    // The cache entry of vertex v, the cache filled on first use; null for
+    // an index outside the slots.
+    int8_t *CacheSlot(std::vector<int8_t> &cache, int32_t v) {
+        if (v < 0 || v >= vertexSlots_) return nullptr;
+        if (cache.empty()) [[unlikely]]
+            FillCache(cache);
+        return &cache[static_cast<std::size_t>(v)];
+    }
+    void FillCache(std::vector<int8_t> &cache) const;
+
+    MQDocument document_;
+    SelectionPlan &plan_;
+    int objectIndex_;
+    int32_t vertexSlots_;
+    ScratchVector<int8_t> vertexSelected_; // kUnknown, 0 or 1
+    ScratchVector<int8_t> vertexAdded_;    // 0 or 1
+};
+
+} // namespace selection
