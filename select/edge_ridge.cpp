@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <numbers>
 #include <span>
 #include <vector>
 
@@ -99,19 +100,53 @@ LineFrame FrameOf(std::span<const int32_t> points, int32_t line, PositionOf &&at
     return {cmq::vmath::Cross(along, across), cmq::vmath::Add(start, offset), start};
 }
 
-// The signed fold of the two faces of a ridge, in radians: the angle between
-// their line normals, negative when the side point of the first face lies
-// behind the plane of the second (against its normal), else positive.
-float SignedFold(const LineFrame &f1, const LineFrame &f2) {
+// Whether the signed fold of the two faces of a ridge lies in the window:
+// the angle between their line normals, negative when the side point of the
+// first face lies behind the plane of the second (against its normal), else
+// positive.
+bool FoldInWindow(const RidgeWindow &window, const LineFrame &f1, const LineFrame &f2) {
     const cmq::CMQVec3 m1 = cmq::vmath::Normalise(f1.normal);
     const cmq::CMQVec3 m2 = cmq::vmath::Normalise(f2.normal);
     const float s = cmq::vmath::Dot(f1.sidePoint, m2) - cmq::vmath::Dot(f2.start, m2);
-    const double sign = s < 0.0f ? -1.0 : 1.0;
-    const float theta = JointAngle(cmq::vmath::Dot(m1, m2));
-    return static_cast<float>(static_cast<double>(theta) * sign);
+    return window.ContainsJoint(cmq::vmath::Dot(m1, m2), s < 0.0f);
+}
+
+// The arc cosine of x in [-1, 1] to within 2.1e-8 (the polynomial of
+// Abramowitz and Stegun, 4.4.46, error at most 2e-8, evaluated in double).
+double ApproximateArcCos(double x) {
+    const double a = std::fabs(x);
+    double p = -0.0012624911;
+    p = p * a + 0.0066700901;
+    p = p * a - 0.0170881256;
+    p = p * a + 0.0308918810;
+    p = p * a - 0.0501743046;
+    p = p * a + 0.0889789874;
+    p = p * a - 0.2145988016;
+    p = p * a + 1.5707963050;
+    const double r = std::sqrt(1.0 - a) * p;
+    return x < 0.0 ? std::numbers::pi - r : r;
 }
 
 } // namespace
+
+bool RidgeWindow::ContainsJoint(float dot, bool behind) const {
+    const double sign = behind ? -1.0 : 1.0;
+    if (!std::isnan(dot)) {
+        // JointAngle(dot) is the arc cosine rounded to float: within 1.2e-7
+        // of the true angle, the approximation within 2.1e-8 of it. A fold
+        // farther than 1e-6 from both bounds is on the same side of each as
+        // the exact fold, so every comparison of Contains gives the same
+        // answer; a fold nearer to a bound is decided exactly.
+        const double d = dot > 1.0f ? 1.0 : dot < -1.0f ? -1.0 : static_cast<double>(dot);
+        const double fold = ApproximateArcCos(d) * sign;
+        constexpr double kMargin = 1e-6;
+        const double l = lo;
+        const double h = hi;
+        if (std::fabs(fold - l) > kMargin && std::fabs(fold - h) > kMargin)
+            return h > l ? (l <= fold && fold <= h) : (fold < h || fold > l);
+    }
+    return Contains(static_cast<float>(static_cast<double>(JointAngle(dot)) * sign));
+}
 
 RidgeWindow RidgeWindow::From(const vexolin::Options &input) {
     if (input.suppl)
@@ -197,7 +232,7 @@ int SelectEdgeRidge(cmq::CMQObject &object, const vexolin::Options &input, Selec
             const auto otherLine = static_cast<int32_t>(s - other.first);
             const LineFrame f1 = FrameOf(face.points, static_cast<int32_t>(k), position);
             const LineFrame f2 = FrameOf(other.points, otherLine, position);
-            if (window.Contains(SignedFold(f1, f2))) {
+            if (FoldInWindow(window, f1, f2)) {
                 plan.AddLine(objectIndex, face.index, static_cast<int32_t>(k));
                 plan.AddLine(objectIndex, other.index, otherLine);
             }

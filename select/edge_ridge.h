@@ -43,6 +43,10 @@ struct RidgeWindow {
     float hi = 0.0f;
     static RidgeWindow From(const vexolin::Options &input);
     bool Contains(float fold) const;
+    // Contains(fold) for the fold JointAngle(dot), negated when `behind`:
+    // the same answer, with the arc cosine itself computed only for a fold
+    // within a millionth of a radian of either bound.
+    bool ContainsJoint(float dot, bool behind) const;
 };
 
 // The angle between two unit normals from their dot product: the

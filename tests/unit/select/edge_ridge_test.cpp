@@ -405,6 +405,51 @@ TEST(RidgeWindow, EndsAreIncludedUnlessReversed) {
     EXPECT_TRUE(point.Contains(0.25f));
 }
 
+TEST(RidgeWindow, JointTestAgreesWithTheExactFoldForEveryWindowAndDot) {
+    // Windows from the dialog's angles (both orders, so reversed ones too,
+    // with and without Supplement), then random ones; dot products at and
+    // around every bound's exact crossing, at the ends, not numbers, and
+    // random ones.
+    std::mt19937 rng(20261209);
+    const float angles[] = {0.0f, 1e-3f, 1.0f, 30.0f, 45.0f, 89.99f, 90.0f, 90.01f, 135.0f, 179.9f, 180.0f, 200.0f, -10.0f};
+    std::vector<selection::RidgeWindow> windows;
+    for (const float a1 : angles)
+        for (const float a2 : angles)
+            for (const bool suppl : {false, true}) {
+                vexolin::Options in;
+                in.angle1 = a1;
+                in.angle2 = a2;
+                in.suppl = suppl;
+                windows.push_back(selection::RidgeWindow::From(in));
+            }
+    std::uniform_real_distribution<float> bound(-3.5f, 3.5f);
+    for (int i = 0; i < 200; ++i) windows.push_back({bound(rng), bound(rng)});
+
+    std::uniform_real_distribution<float> anyDot(-1.2f, 1.2f);
+    int checked = 0;
+    for (const selection::RidgeWindow &w : windows) {
+        std::vector<float> dots = {0.0f, -0.0f, 1.0f, -1.0f, 1.0000001f, -1.0000001f, kNaN,
+                                   std::numeric_limits<float>::infinity()};
+        for (const float t : {w.lo, w.hi}) {
+            const auto crossing = static_cast<float>(std::cos(static_cast<double>(std::fabs(t))));
+            for (int k = -64; k <= 64; ++k) {
+                const int32_t bits = std::bit_cast<int32_t>(crossing) + k;
+                dots.push_back(std::bit_cast<float>(bits));
+            }
+        }
+        for (int i = 0; i < 200; ++i) dots.push_back(anyDot(rng));
+        for (const float d : dots)
+            for (const bool behind : {false, true}) {
+                const double sign = behind ? -1.0 : 1.0;
+                const bool exact = w.Contains(static_cast<float>(static_cast<double>(selection::JointAngle(d)) * sign));
+                ASSERT_EQ(w.ContainsJoint(d, behind), exact)
+                    << "window [" << w.lo << ", " << w.hi << "], dot " << d << (behind ? ", behind" : "");
+                ++checked;
+            }
+    }
+    EXPECT_GT(checked, 100000);
+}
+
 TEST(JointAngle, ClampsRoundedDotProductsButKeepsNaN) {
     EXPECT_EQ(selection::JointAngle(1.0000001f), 0.0f);
     EXPECT_EQ(selection::JointAngle(1.0f), 0.0f);
