@@ -220,23 +220,33 @@ int SelectEdgeRidge(cmq::CMQObject &object, const vexolin::Options &input, Selec
         std::fill_n(faceOf.data() + face.first, face.points.size(), static_cast<uint32_t>(f));
     }
     mesh.ReadPositions();
-    const auto position = [&](int32_t v) { return mesh.Position(v); };
     const RidgeWindow window = RidgeWindow::From(input);
     if (!input.allObjects) plan.Clear(MQ_SELECT_ALL);
-    for (const MeshView::Face face : mesh) {
-        for (uint32_t k = 0; k < face.points.size(); ++k) {
-            const uint32_t i = face.first + k;
-            if (!chosen(groups.state[i], 2)) continue;
-            const uint32_t s = groups.second[i];
-            const MeshView::Face other = mesh.FaceAt(faceOf[s]);
-            const auto otherLine = static_cast<int32_t>(s - other.first);
-            const LineFrame f1 = FrameOf(face.points, static_cast<int32_t>(k), position);
-            const LineFrame f2 = FrameOf(other.points, otherLine, position);
-            if (FoldInWindow(window, f1, f2)) {
-                plan.AddLine(objectIndex, face.index, static_cast<int32_t>(k));
-                plan.AddLine(objectIndex, other.index, otherLine);
+    const auto selectRidges = [&](const auto &position) {
+        for (const MeshView::Face face : mesh) {
+            for (uint32_t k = 0; k < face.points.size(); ++k) {
+                const uint32_t i = face.first + k;
+                if (!chosen(groups.state[i], 2)) continue;
+                const uint32_t s = groups.second[i];
+                const MeshView::Face other = mesh.FaceAt(faceOf[s]);
+                const auto otherLine = static_cast<int32_t>(s - other.first);
+                const LineFrame f1 = FrameOf(face.points, static_cast<int32_t>(k), position);
+                const LineFrame f2 = FrameOf(other.points, otherLine, position);
+                if (FoldInWindow(window, f1, f2)) {
+                    plan.AddLine(objectIndex, face.index, static_cast<int32_t>(k));
+                    plan.AddLine(objectIndex, other.index, otherLine);
+                }
             }
         }
+    };
+    // With every point naming a slot whose position was read (as for any
+    // host that keeps its contract), positions are taken straight from the
+    // list.
+    if (mesh.EveryPointRead()) {
+        const std::span<const cmq::CMQVec3> read = mesh.Positions();
+        selectRidges([read](int32_t v) { return read[static_cast<std::size_t>(v)]; });
+    } else {
+        selectRidges([&mesh](int32_t v) { return mesh.Position(v); });
     }
     return 1;
 }

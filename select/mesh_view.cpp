@@ -54,13 +54,20 @@ std::size_t MeshView::UsedVertexSlots() const {
 void MeshView::ReadPositions() {
     const std::size_t usedSlots = UsedVertexSlots();
     std::vector<cmq::CMQVec3> &positions = *positions_;
-    if (!positions.empty() || usedSlots == 0) return;
+    if (!positions.empty()) return;
     // Which slots the faces use, then their positions in slot order.
     ScratchVector<uint8_t> usedVector;
     std::vector<uint8_t> &used = *usedVector;
     used.assign(usedSlots, 0);
-    for (const int32_t p : *points_)
-        if (p >= 0 && static_cast<std::size_t>(p) < usedSlots) used[static_cast<std::size_t>(p)] = 1;
+    std::size_t unread = 0;
+    for (const int32_t p : *points_) {
+        if (p >= 0 && static_cast<std::size_t>(p) < usedSlots) {
+            used[static_cast<std::size_t>(p)] = 1;
+        } else {
+            ++unread;
+        }
+    }
+    everyPointRead_ = unread == 0;
     positions.assign(usedSlots, cmq::CMQVec3{});
     for (std::size_t v = 0; v < usedSlots; ++v)
         if (used[v] != 0) positions[v] = object_->GetVertexPosition(static_cast<int32_t>(v));

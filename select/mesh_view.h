@@ -124,6 +124,10 @@ public:
     // Reads the position of every vertex slot a kept face uses, once each,
     // in ascending order.
     void ReadPositions();
+    // After ReadPositions: whether every point of the kept faces names a
+    // slot whose position was read (no point names a vertex the host does
+    // not have).
+    bool EveryPointRead() const { return everyPointRead_; }
     // Reads every vertex slot's reference count, in ascending order, and
     // each live slot's position right after its count: `visit(v, position)`
     // for each live slot, nothing kept.
@@ -163,6 +167,7 @@ private:
     int32_t vertexSlots_ = 0;
     mutable std::size_t usedSlots_ = 0;
     mutable bool usedSlotsFound_ = false;
+    bool everyPointRead_ = false;
     ScratchVector<int32_t> faceIndex_;  // per kept face: its host index
     ScratchVector<uint32_t> faceStart_; // per kept face: first point; then the total
     ScratchVector<int32_t> points_;
