@@ -28,16 +28,17 @@ void MeshView::ReadFaces() {
     faceIndex.reserve(reserved);
     faceStart.reserve(reserved + 1);
     points.reserve(reserved * 4);
-    const std::size_t total = ForEachFaceSlot(slots, [](int32_t, std::size_t) { return true; },
-                                              [&](int32_t face, std::size_t n, std::size_t first) {
-                                                  faceIndex.push_back(face);
-                                                  faceStart.push_back(static_cast<uint32_t>(first));
-                                                  // Preset to 0, as a fresh point list is: an entry
-                                                  // the host leaves unwritten reads as vertex 0.
-                                                  points.resize(first + n, 0);
-                                                  hostapi::MQObj_GetFacePointArray(object_->object, face,
-                                                                                   points.data() + first);
-                                              });
+    // The list is grown (preset to 0, as a fresh point list is: an entry the
+    // host leaves unwritten reads as vertex 0) to its whole room at once,
+    // not face by face, and cut to the points read at the end.
+    const auto take = [&](int32_t face, std::size_t n, std::size_t first) {
+        faceIndex.push_back(face);
+        faceStart.push_back(static_cast<uint32_t>(first));
+        if (first + n > points.size()) points.resize(std::max({first + n, points.capacity(), 2 * points.size()}), 0);
+        hostapi::MQObj_GetFacePointArray(object_->object, face, points.data() + first);
+    };
+    const std::size_t total = ForEachFaceSlot(slots, [](int32_t, std::size_t) { return true; }, take);
+    points.resize(total);
     faceStart.push_back(static_cast<uint32_t>(total));
 }
 
