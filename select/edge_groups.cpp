@@ -11,7 +11,7 @@
 namespace selection {
 namespace {
 
-// Beyond this a smaller vertex is not taken for a vertex slot of the lines'
+// Beyond this a vertex index is not taken for a vertex slot of the lines'
 // object, and the pairs are hashed instead of sorted.
 std::size_t SortLimit(std::size_t lines) { return lines * 4 + 65536; }
 // A vertex starting more lines than this has its run sorted rather than
@@ -104,13 +104,14 @@ void GroupLinesByEdge(const MeshView &mesh, EdgeGroups &groups) {
     for (uint8_t &s : groups.state) s = static_cast<uint8_t>(s & ~kGroupBits);
     if (count == 0) return;
 
+    // Every point starts a line, so the points bound the lines' smaller
+    // vertices: none below the smallest point, none above the largest.
     int32_t top = 0;
     bool sortable = true;
-    ForEachLine(mesh, [&](uint32_t, int32_t a, int32_t b) {
-        const int32_t lo = a < b ? a : b;
-        if (lo < 0) sortable = false;
-        if (lo > top) top = lo;
-    });
+    for (const int32_t p : mesh.Points()) {
+        if (p < 0) sortable = false;
+        top = std::max(top, p);
+    }
     sortable = sortable && static_cast<std::size_t>(top) < SortLimit(count);
 
     if (sortable) {
