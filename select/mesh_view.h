@@ -208,9 +208,10 @@ void MeshView::VisitFaces(Keep &&keep, Visit &&visit, FacePoints read) {
         }
         // Preset to 0, as a fresh point list is: an entry the host leaves
         // unwritten reads as vertex 0.
-        points.assign(n, 0);
+        if (points.size() < n) points.resize(n);
+        std::fill_n(points.data(), n, 0);
         hostapi::MQObj_GetFacePointArray(object_->object, face, points.data());
-        visit(Face{face, static_cast<uint32_t>(first), points});
+        visit(Face{face, static_cast<uint32_t>(first), {points.data(), n}});
     });
 }
 
