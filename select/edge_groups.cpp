@@ -23,7 +23,7 @@ constexpr uint8_t kGroupBits = EdgeGroups::kCountMask | EdgeGroups::kCandidate;
 void Join(EdgeGroups &groups, uint32_t leader, uint32_t line) {
     uint8_t &s = groups.state[leader];
     const int count = EdgeGroups::Count(s);
-    if (count == 1) groups.second[leader] = line;
+    if (count == 1 && groups.withSecond) groups.second[leader] = line;
     if (count < 3) s = static_cast<uint8_t>(s + 1);
     if ((groups.state[line] & EdgeGroups::kCovered) != 0) s |= EdgeGroups::kCandidate;
 }
@@ -99,7 +99,7 @@ void GroupRun(RunEntry *run, std::size_t size, EdgeGroups &groups) {
 
 void GroupLinesByEdge(const MeshView &mesh, EdgeGroups &groups) {
     const std::size_t count = mesh.LineCount();
-    groups.second.assign(count, 0);
+    groups.second.assign(groups.withSecond ? count : 0, 0);
     groups.anyCandidate = false;
     for (uint8_t &s : groups.state) s = static_cast<uint8_t>(s & ~kGroupBits);
     if (count == 0) return;

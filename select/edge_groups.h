@@ -39,11 +39,15 @@ struct EdgeGroups {
     std::vector<uint8_t> state;
     std::vector<uint32_t> second;
     bool anyCandidate = false;
+    // Whether `second` is wanted: the ridges need each pair's second line,
+    // the borders only the counts (and then `second` stays empty, which
+    // saves four bytes per line).
+    bool withSecond = true;
 
     static int Count(uint8_t s) { return s & kCountMask; }
 };
-// Fills `groups.second` and the group bits of `groups.state` (whose size
-// must be the mesh's line count, with kCovered set as wanted).
+// Fills `groups.second` (when wanted) and the group bits of `groups.state`
+// (whose size must be the mesh's line count, with kCovered set as wanted).
 void GroupLinesByEdge(const MeshView &mesh, EdgeGroups &groups);
 
 } // namespace selection

@@ -190,6 +190,7 @@ int SelectEdgeRidge(cmq::CMQObject &object, const vexolin::Options &input, Selec
     // The object's index does not change while a command runs.
     const int objectIndex = hostapi::MQDoc_GetObjectIndex(object.document, object.object);
     EdgeGroups groups;
+    groups.withSecond = input.commandNumber == kRidgeCommand;
     ReadCoverage(mesh, objectIndex, groups.state);
     // The lines grouped by vertex pair; the group leaders in line order are
     // the pairs in the order they were first met.
