@@ -140,8 +140,8 @@ bool RidgeWindow::ContainsJoint(float dot, bool behind) const {
         const double d = dot > 1.0f ? 1.0 : dot < -1.0f ? -1.0 : static_cast<double>(dot);
         const double fold = ApproximateArcCos(d) * sign;
         constexpr double kMargin = 1e-6;
-        const double l = lo;
-        const double h = hi;
+        const auto l = static_cast<double>(lo);
+        const auto h = static_cast<double>(hi);
         if (std::fabs(fold - l) > kMargin && std::fabs(fold - h) > kMargin)
             return h > l ? (l <= fold && fold <= h) : (fold < h || fold > l);
     }
