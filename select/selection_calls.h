@@ -2,8 +2,8 @@
 // go to the host (the vertex selection cached for commands that ask about a
 // vertex many times), changes are recorded in the command's plan.
 //
-// A command does not change the kind of selection it caches, so what is
-// cached stays true for the length of the command.
+// The host's selection does not change until the plan is applied after the
+// command, so what is cached stays true for the length of the command.
 #pragma once
 
 #include <cstdint>
