@@ -14,19 +14,12 @@ CMQObject::~CMQObject() {
 }
 
 std::vector<int32_t> CMQObject::GetFacePoints(int32_t faceIndex) const {
-    std::vector<int32_t> points;
-    ReadFacePoints(faceIndex, points);
-    return points;
-}
-
-void CMQObject::ReadFacePoints(int32_t faceIndex, std::vector<int32_t> &points) const {
     const int n = hostapi::MQObj_GetFacePointCount(object, faceIndex);
-    if (n <= 0) {
-        points.clear();
-        return;
-    }
-    points.assign(CheckedCount(n, sizeof(int32_t)), 0);
+    if (n <= 0) return {};
+    // Preset to 0: an entry the host leaves unwritten reads as vertex 0.
+    std::vector<int32_t> points(CheckedCount(n, sizeof(int32_t)), 0);
     hostapi::MQObj_GetFacePointArray(object, faceIndex, points.data());
+    return points;
 }
 
 CMQLineEnds CMQObject::GetLine(int32_t faceIndex, int32_t line) const {

@@ -42,9 +42,6 @@ public:
 
     // The face's vertex indices in point order; empty for a deleted face.
     std::vector<int32_t> GetFacePoints(int32_t faceIndex) const;
-    // The same into `points` (its memory reused from face to face): the same
-    // host calls, entries the host leaves unwritten read 0.
-    void ReadFacePoints(int32_t faceIndex, std::vector<int32_t> &points) const;
 
     // Line `line` of a face with at least one point; lines -1 to n are
     // accepted and wrap (line -1 is the closing line, line n is line 0).

@@ -140,10 +140,9 @@ bool RidgeWindow::ContainsJoint(float dot, bool behind) const {
         const double d = dot > 1.0f ? 1.0 : dot < -1.0f ? -1.0 : static_cast<double>(dot);
         const double fold = ApproximateArcCos(d) * sign;
         constexpr double kMargin = 1e-6;
-        const auto l = static_cast<double>(lo);
-        const auto h = static_cast<double>(hi);
-        if (std::fabs(fold - l) > kMargin && std::fabs(fold - h) > kMargin)
-            return h > l ? (l <= fold && fold <= h) : (fold < h || fold > l);
+        const bool nearBound = std::fabs(fold - static_cast<double>(lo)) <= kMargin ||
+                               std::fabs(fold - static_cast<double>(hi)) <= kMargin;
+        if (!nearBound) return Within(fold);
     }
     return Contains(static_cast<float>(static_cast<double>(JointAngle(dot)) * sign));
 }
@@ -154,9 +153,15 @@ RidgeWindow RidgeWindow::From(const vexolin::Options &input) {
     return {(-input.angle2) * kDegreesToRadians, (-input.angle1) * kDegreesToRadians};
 }
 
-bool RidgeWindow::Contains(float fold) const {
-    if (hi > lo) return lo <= fold && fold <= hi;
-    return fold < hi || fold > lo;
+bool RidgeWindow::Contains(float fold) const { return Within(static_cast<double>(fold)); }
+
+// In double: every float is exactly a double, so each comparison gives the
+// answer it gives in float.
+bool RidgeWindow::Within(double fold) const {
+    const auto l = static_cast<double>(lo);
+    const auto h = static_cast<double>(hi);
+    if (h > l) return l <= fold && fold <= h;
+    return fold < h || fold > l;
 }
 
 float JointAngle(float dot) {

@@ -47,6 +47,10 @@ struct RidgeWindow {
     // the same answer, with the arc cosine itself computed only for a fold
     // within a millionth of a radian of either bound.
     bool ContainsJoint(float dot, bool behind) const;
+
+private:
+    // Contains for a fold given in double.
+    bool Within(double fold) const;
 };
 
 // The angle between two unit normals from their dot product: the

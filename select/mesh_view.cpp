@@ -60,15 +60,14 @@ void MeshView::ReadPositions() {
     ScratchVector<uint8_t> usedVector;
     std::vector<uint8_t> &used = *usedVector;
     used.assign(usedSlots, 0);
-    std::size_t unread = 0;
+    everyPointRead_ = true;
     for (const int32_t p : *points_) {
         if (p >= 0 && static_cast<std::size_t>(p) < usedSlots) {
             used[static_cast<std::size_t>(p)] = 1;
         } else {
-            ++unread;
+            everyPointRead_ = false;
         }
     }
-    everyPointRead_ = unread == 0;
     positions.assign(usedSlots, cmq::CMQVec3{});
     for (std::size_t v = 0; v < usedSlots; ++v)
         if (used[v] != 0) positions[v] = object_->GetVertexPosition(static_cast<int32_t>(v));
