@@ -21,9 +21,4 @@ int FaceToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan);
 int LineToDuplicateVertex(const cmq::CMQObject &object);
 int LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan);
 
-// The squared distance of the near-twin test, in float, summed in order.
-float SquaredDistance(const cmq::CMQVec3 &p, const cmq::CMQVec3 &q);
-// True when q is a near twin of p (squared distance below 0.001).
-bool IsNearTwin(const cmq::CMQVec3 &p, const cmq::CMQVec3 &q);
-
 } // namespace selection

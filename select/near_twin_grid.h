@@ -1,0 +1,117 @@
+// The near-twin test of "Line => Dup Vertex", and the grid that answers it
+// for many vertices at once.
+//
+// A near twin of a vertex at p is another vertex q with SquaredDistance(p, q)
+// below 0.001. The grid files vertices under cells at least 1/8 wide and
+// sorts them by a cell key that orders cells z first, then y, then x. A
+// vertex's twins lie in the one or two cells per axis within its reach, so
+// its search looks at up to four rows of cells (one per y and z cell), and
+// in each at a run of one or two cells: a range of keys.
+//
+// Searching the filed vertices in the grid's order (SearchFiled) keeps every
+// access sequential: the start of each neighbouring row is found by a
+// cursor that only moves forward, nine in all, one per row offset. A vertex
+// that was not filed is searched with binary searches (HasTwin).
+//
+// Cost: File O(1); Index O(n), a radix sort over the bits the cell keys
+// span (at most six passes); SearchFiled O(n + the vertices in the searched
+// cells); HasTwin O(log n + the vertices in the searched cells).
+#pragma once
+
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "mesh/cmq_object.h"
+#include "select/scratch.h"
+
+namespace selection {
+
+// The squared distance of the near-twin test, in float, summed in order.
+inline float SquaredDistance(const cmq::CMQVec3 &p, const cmq::CMQVec3 &q) {
+    const float dx = p.x - q.x;
+    const float dy = p.y - q.y;
+    const float dz = p.z - q.z;
+    return dx * dx + dy * dy + dz * dz;
+}
+
+// True when q is a near twin of p (squared distance below 0.001).
+inline bool IsNearTwin(const cmq::CMQVec3 &p, const cmq::CMQVec3 &q) { return SquaredDistance(p, q) < 0.001f; }
+
+inline bool IsFinite(const cmq::CMQVec3 &p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); }
+
+class NearTwinGrid {
+public:
+    NearTwinGrid() = default;
+    NearTwinGrid(const NearTwinGrid &) = delete;
+    NearTwinGrid &operator=(const NearTwinGrid &) = delete;
+
+    // Room for `count` vertices, so that filing them does not grow.
+    void Reserve(std::size_t count);
+    // Files vertex v at p, whose coordinates must be finite (a coordinate
+    // that is not finite fails every near-twin test anyway).
+    void File(int32_t v, const cmq::CMQVec3 &p);
+    // Sorts the filed vertices by cell. Once, after the last File and
+    // before any search.
+    void Index();
+
+    // Searches every filed vertex v for which `wanted(v)` holds, in the
+    // grid's order, and tells `found(v, hasTwin)`: whether another filed
+    // vertex is a near twin of it.
+    template <class Wanted, class Found>
+    void SearchFiled(Wanted &&wanted, Found &&found) const;
+    // Whether a filed vertex other than v is a near twin of p. For a vertex
+    // that was not filed (SearchFiled is faster for those that were).
+    bool HasTwin(const cmq::CMQVec3 &p, int32_t v) const;
+
+private:
+    // Cell numbers of the three axes, x, y, z, at the finest size.
+    using Cell = std::array<int32_t, 3>;
+    // The cells of an axis, in key units, within reach of a coordinate.
+    struct Span {
+        int64_t lo;
+        int64_t hi;
+    };
+    struct Point {
+        cmq::CMQVec3 position;
+        int32_t vertex;
+    };
+    // Per row offset (dz, dy), each -1, 0 or 1: where the last search of
+    // that row stood.
+    using Cursors = std::array<std::size_t, 9>;
+
+    // An axis's cell span within reach of x, in key units.
+    Span Near(std::size_t axis, float x) const;
+    // Whether a filed vertex other than v, with a key from lo to hi, is a
+    // near twin of p; the keys from `first` on are at least lo.
+    bool Scan(std::size_t first, uint64_t lo, uint64_t hi, const cmq::CMQVec3 &p, int32_t v) const;
+    // The search of the filed vertex at place i, its rows found by cursors.
+    bool HasTwinAt(std::size_t i, Cursors &cursors) const;
+
+    ScratchVector<Point> filed_; // in filing order
+    ScratchVector<Cell> cells_;  // beside filed_, until Index
+    Cell lowest_{};              // the least cell of each axis filed
+    Cell highest_{};             // the greatest
+
+    // After Index. A cell number c of axis a becomes (c >> shift_[a]) -
+    // base_[a] in the key, which lays z, y and x side by side from the high
+    // bits down: keyBits_[a] bits each, x lowest.
+    std::array<unsigned, 3> shift_{};
+    std::array<int64_t, 3> base_{};
+    std::array<unsigned, 3> keyBits_{};
+    ScratchVector<uint64_t> keys_; // ascending, then an end mark
+    ScratchVector<Point> points_;  // beside keys_
+};
+
+template <class Wanted, class Found>
+void NearTwinGrid::SearchFiled(Wanted &&wanted, Found &&found) const {
+    Cursors cursors{};
+    const std::vector<Point> &points = *points_;
+    const std::size_t filed = points.empty() ? 0 : points.size() - 1; // the last is the end mark
+    for (std::size_t i = 0; i < filed; ++i)
+        if (wanted(points[i].vertex)) found(points[i].vertex, HasTwinAt(i, cursors));
+}
+
+} // namespace selection

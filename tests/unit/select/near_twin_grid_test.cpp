@@ -1,0 +1,126 @@
+// The near-twin grid against the search it replaces: every other vertex
+// tested. Random clouds of up to 1500 points (clusters with neighbours at
+// and around the reach, points on cell borders, huge coordinates whose
+// cells are single floats, and spreads so wide that the grid must widen its
+// cells to fit its keys), searched for every filed point and for probes
+// that were not filed.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "select/near_twin_grid.h"
+
+namespace {
+
+using selection::IsNearTwin;
+using selection::NearTwinGrid;
+
+class Cloud {
+public:
+    explicit Cloud(uint32_t seed) : rng_(seed) {}
+
+    float Coordinate(int kind) {
+        switch (kind) {
+        case 0: return Uniform(-2.0f, 2.0f);                                   // dense: many twins
+        case 1: return static_cast<float>(Below(65) - 32) * 0.0625f;           // cell borders
+        case 2: return Uniform(-500.0f, 500.0f);                               // sparse: few twins
+        case 3: return (Below(2) != 0 ? 1.0f : -1.0f) * Uniform(1.0e6f, 3.0e6f); // cells of single floats
+        default: return (Below(2) != 0 ? 1.0f : -1.0f) * std::ldexp(Uniform(1.0f, 2.0f), Below(120)); // very wide
+        }
+    }
+
+    // A point near p: at, just inside or just outside the reach on one
+    // axis, or a float or two away.
+    cmq::CMQVec3 Near(cmq::CMQVec3 p) {
+        static const float kNudges[] = {0.0f, 1e-4f, 0.0316f, 0.03162f, 0.03163f, 0.032f, 0.05f, 0.0625f};
+        float &axis = Below(3) == 0 ? p.x : Below(2) == 0 ? p.y : p.z;
+        if (Below(4) == 0) axis = std::nextafter(axis, Below(2) == 0 ? INFINITY : -INFINITY);
+        else axis += (Below(2) == 0 ? 1.0f : -1.0f) * kNudges[Below(8)];
+        return p;
+    }
+
+    std::vector<cmq::CMQVec3> Points() {
+        const int kind = Below(5);
+        const int count = 1 + Below(1500);
+        std::vector<cmq::CMQVec3> points;
+        for (int i = 0; i < count; ++i) {
+            if (!points.empty() && Below(3) == 0) {
+                points.push_back(Near(points[static_cast<std::size_t>(Below(static_cast<int>(points.size())))]));
+                continue;
+            }
+            const int axisKind = Below(4) == 0 ? Below(5) : kind; // now and then another kind of coordinate
+            points.push_back({Coordinate(axisKind), Coordinate(kind), Coordinate(Below(2) == 0 ? kind : 1)});
+        }
+        return points;
+    }
+
+    int Below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
+
+private:
+    float Uniform(float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng_); }
+    std::mt19937 rng_;
+};
+
+bool BruteHasTwin(const std::vector<cmq::CMQVec3> &points, const cmq::CMQVec3 &p, int32_t v) {
+    for (std::size_t u = 0; u < points.size(); ++u)
+        if (static_cast<int32_t>(u) != v && IsNearTwin(p, points[u])) return true;
+    return false;
+}
+
+TEST(NearTwinGridTest, FindsExactlyTheTwinsThatTestingEveryVertexFinds) {
+    int twins = 0;
+    int searched = 0;
+    for (uint32_t seed = 1; seed <= 60; ++seed) {
+        Cloud cloud(seed);
+        const std::vector<cmq::CMQVec3> points = cloud.Points();
+        NearTwinGrid grid;
+        grid.Reserve(points.size());
+        for (std::size_t v = 0; v < points.size(); ++v) grid.File(static_cast<int32_t>(v), points[v]);
+        grid.Index();
+
+        // A random half of the filed points, searched in the grid's order.
+        std::vector<uint8_t> wanted(points.size());
+        for (uint8_t &w : wanted) w = static_cast<uint8_t>(cloud.Below(2));
+        std::vector<int> answer(points.size(), -1);
+        grid.SearchFiled([&](int32_t v) { return wanted[static_cast<std::size_t>(v)] != 0; },
+                         [&](int32_t v, bool hasTwin) {
+                             ASSERT_EQ(answer[static_cast<std::size_t>(v)], -1) << "searched twice: " << v;
+                             answer[static_cast<std::size_t>(v)] = hasTwin ? 1 : 0;
+                         });
+        for (std::size_t v = 0; v < points.size(); ++v) {
+            if (wanted[v] == 0) {
+                ASSERT_EQ(answer[v], -1) << "seed " << seed << ", vertex " << v << " was not wanted";
+                continue;
+            }
+            const bool expected = BruteHasTwin(points, points[v], static_cast<int32_t>(v));
+            ASSERT_EQ(answer[v] == 1, expected) << "seed " << seed << ", vertex " << v;
+            // The search of a point that was not filed gives the same answer.
+            ASSERT_EQ(grid.HasTwin(points[v], static_cast<int32_t>(v)), expected) << "seed " << seed;
+            twins += expected ? 1 : 0;
+            ++searched;
+        }
+        // Probes that were not filed: near a filed point, or anywhere.
+        for (int i = 0; i < 200; ++i) {
+            const cmq::CMQVec3 probe = cloud.Below(2) == 0 ? cloud.Near(points[static_cast<std::size_t>(cloud.Below(static_cast<int>(points.size())))])
+                                                           : cmq::CMQVec3{cloud.Coordinate(cloud.Below(5)), cloud.Coordinate(cloud.Below(5)), cloud.Coordinate(cloud.Below(5))};
+            ASSERT_EQ(grid.HasTwin(probe, -1), BruteHasTwin(points, probe, -1)) << "seed " << seed << ", probe " << i;
+        }
+    }
+    // Both answers must be common, or the comparison proves little.
+    EXPECT_GT(twins, searched / 10);
+    EXPECT_LT(twins, searched - searched / 10);
+}
+
+TEST(NearTwinGridTest, AnEmptyGridHasNoTwins) {
+    NearTwinGrid grid;
+    grid.Index();
+    int searched = 0;
+    grid.SearchFiled([](int32_t) { return true; }, [&](int32_t, bool) { ++searched; });
+    EXPECT_EQ(searched, 0);
+    EXPECT_FALSE(grid.HasTwin({0.0f, 0.0f, 0.0f}, -1));
+}
+
+} // namespace
