@@ -148,11 +148,6 @@ public:
     Entry &EntryAt(std::size_t place) { return place == entries_->size() ? aside_ : (*entries_)[place]; }
     std::size_t Capacity() const { return entries_->size(); }
 
-    // The slot where the search for `key` begins (below Capacity(), which
-    // must not be 0). Keys inserted in the order of their home slots fill a
-    // large table from front to back instead of all over it.
-    std::size_t HomeOf(const Key &key) const { return Home(key); }
-
     // Calls visit(key, value) for every entry: in slot order (which depends
     // on the keys' hashes, not on the order they came in), the aside entry
     // last.
