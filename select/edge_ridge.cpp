@@ -111,39 +111,58 @@ bool FoldInWindow(const RidgeWindow &window, const LineFrame &f1, const LineFram
     return window.ContainsJoint(cmq::vmath::Dot(m1, m2), s < 0.0f);
 }
 
-// The arc cosine of x in [-1, 1] to within 2.1e-8 (the polynomial of
-// Abramowitz and Stegun, 4.4.46, error at most 2e-8, evaluated in double).
-double ApproximateArcCos(double x) {
-    const double a = std::fabs(x);
-    double p = -0.0012624911;
-    p = p * a + 0.0066700901;
-    p = p * a - 0.0170881256;
-    p = p * a + 0.0308918810;
-    p = p * a - 0.0501743046;
-    p = p * a + 0.0889789874;
-    p = p * a - 0.2145988016;
-    p = p * a + 1.5707963050;
-    const double r = std::sqrt(1.0 - a) * p;
-    return x < 0.0 ? std::numbers::pi - r : r;
-}
-
 } // namespace
 
+// A fold nearer than this to a bound is decided with the arc cosine itself.
+// The exact fold (the double arc cosine rounded to float) is within 1.2e-7
+// of the true angle A = acos(d), and |acos'| >= 1 everywhere, so a d more
+// than kJointMargin from cos c puts A, and the exact fold, more than
+// kJointMargin from c, on the side the cosines tell. Past [0, pi] by more
+// than the margin, a bound is below or above every fold: the exact fold
+// lies in [0, float(pi)], and float(pi) exceeds pi by 8.7e-8.
+constexpr double kJointMargin = 1e-6;
+
+RidgeWindow::RidgeWindow(float low, float high) : lo(low), hi(high) {
+    const auto l = static_cast<double>(low);
+    const auto h = static_cast<double>(high);
+    front_[0] = BoundAt(l);
+    front_[1] = BoundAt(h);
+    behind_[0] = BoundAt(-l);
+    behind_[1] = BoundAt(-h);
+}
+
+RidgeWindow::AngleBound RidgeWindow::BoundAt(double c) {
+    AngleBound bound;
+    if (c < -kJointMargin) bound.always = 1;
+    else if (c > std::numbers::pi + kJointMargin) bound.always = -1;
+    else bound.cosine = std::cos(std::clamp(c, 0.0, std::numbers::pi));
+    return bound;
+}
+
+int RidgeWindow::AngleBound::Side(double d) const {
+    if (always != 0) return always;
+    if (d > cosine + kJointMargin) return -1;
+    if (d < cosine - kJointMargin) return 1;
+    return 0;
+}
+
 bool RidgeWindow::ContainsJoint(float dot, bool behind) const {
-    const double sign = behind ? -1.0 : 1.0;
     if (!std::isnan(dot)) {
-        // JointAngle(dot) is the arc cosine rounded to float: within 1.2e-7
-        // of the true angle, the approximation within 2.1e-8 of it. A fold
-        // farther than 1e-6 from both bounds is on the same side of each as
-        // the exact fold, so every comparison of Contains gives the same
-        // answer; a fold nearer to a bound is decided exactly.
         const double d = dot > 1.0f ? 1.0 : dot < -1.0f ? -1.0 : static_cast<double>(dot);
-        const double fold = ApproximateArcCos(d) * sign;
-        constexpr double kMargin = 1e-6;
-        const bool nearBound = std::fabs(fold - static_cast<double>(lo)) <= kMargin ||
-                               std::fabs(fold - static_cast<double>(hi)) <= kMargin;
-        if (!nearBound) return Within(fold);
+        const bool inOrder = hi > lo;
+        if (!behind) {
+            // lo <= A <= hi; reversed, A < hi or A > lo.
+            const int atLo = front_[0].Side(d);
+            const int atHi = front_[1].Side(d);
+            if (atLo != 0 && atHi != 0) return inOrder ? atLo > 0 && atHi < 0 : atHi < 0 || atLo > 0;
+        } else {
+            // lo <= -A <= hi, so -hi <= A <= -lo; reversed, A > -hi or A < -lo.
+            const int atLo = behind_[0].Side(d);
+            const int atHi = behind_[1].Side(d);
+            if (atLo != 0 && atHi != 0) return inOrder ? atHi > 0 && atLo < 0 : atHi > 0 || atLo < 0;
+        }
     }
+    const double sign = behind ? -1.0 : 1.0;
     return Contains(static_cast<float>(static_cast<double>(JointAngle(dot)) * sign));
 }
 
