@@ -1,36 +1,32 @@
 #include "select/duplicate.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstddef>
-#include <optional>
 #include <span>
 #include <vector>
 
 #include "select/flat_hash.h"
 #include "select/mesh_view.h"
-#include "select/near_twin_grid.h"
+#include "select/twin_grid.h"
 #include "select/selection_calls.h"
 #include "select/scratch.h"
 
 // The twin searches index the live vertices once per command instead of
-// walking all of them for every candidate: a hash of exact positions for
-// command 24 and a grid sorted by cell (select/near_twin_grid.h) for
-// command 25. Both indexes only narrow the search; the twin test itself is
-// made on every vertex they return.
+// walking all of them for every candidate: one grid sorted by cell
+// (select/twin_grid.h), where exact twins stand side by side and near ones
+// lie in the neighbouring cells. The index only narrows the search; the
+// twin test itself is made on every vertex it returns.
 
 namespace selection {
 namespace {
 
-// Exact positions: +0 and -0 share a key (their bits differ, their values
-// do not); any NaN coordinate makes the position unmatchable.
 bool HasNaN(const cmq::CMQVec3 &p) { return std::isnan(p.x) || std::isnan(p.y) || std::isnan(p.z); }
 
+// Exact positions: +0 and -0 share a key (their bits differ, their values
+// do not); any NaN coordinate makes the position unmatchable.
 uint64_t ValueBits(float f) { return std::bit_cast<uint32_t>(f == 0.0f ? 0.0f : f); }
-
-bool ExactlyEqual(const cmq::CMQVec3 &p, const cmq::CMQVec3 &q) {
-    return p.x == q.x && p.y == q.y && p.z == q.z;
-}
 
 // Keys of the exact-position table: vertex indices, hashed and compared by
 // the positions they stand at; a position is a probe of its own.
@@ -94,6 +90,14 @@ cmq::CMQVec3 CandidatePosition(const MeshView &vertices, int32_t v) {
     return vertices.IsLiveVertex(v) ? vertices.Position(v) : vertices.Object().GetVertexPosition(v);
 }
 
+// A live vertex with an infinite coordinate and none that is not a number:
+// not in the grid (which holds finite positions), and still the exact twin
+// of another at the same place.
+struct Unbounded {
+    cmq::CMQVec3 position;
+    int32_t vertex;
+};
+
 // Per-vertex state of one command: not reached yet, reached and waiting for
 // the search, or searched and with what result.
 enum class Twin : uint8_t { Unknown, Queued, Found, None };
@@ -110,35 +114,82 @@ int LineToDuplicateVertex(const cmq::CMQObject &object) {
 
 int FaceToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
     SelectionCalls sel(object, plan);
-    // Only the selected faces' points are read, and the live vertices only
-    // when a candidate needs the search.
-    MeshView mesh(object);
-    std::optional<ExactIndex> byPosition;
-    const auto hasTwin = [&](int32_t v) {
-        if (!byPosition) {
-            mesh.ReadLiveVertices();
-            byPosition.emplace(mesh);
-        }
-        return byPosition->HasTwin(CandidatePosition(mesh, v), v);
-    };
 
     // A point shared by several selected faces is looked at once: if it had
-    // a twin it was selected then, and if not it has none now.
+    // a twin it was selected then, and if not it has none now. Only the
+    // selected faces' points are read, and the live vertices only when some
+    // point needs the search.
+    //
+    // As for command 25, the points to search are first collected in the
+    // order the faces reach them, then searched all together in the grid's
+    // order, where a vertex's exact twins stand beside it; the found ones
+    // are selected in the order the faces reached them.
+    MeshView mesh(object);
     const int32_t slots = mesh.ReadVertexSlots();
-    ScratchVector<uint8_t> seenVector;
-    std::vector<uint8_t> &seen = *seenVector;
-    seen.assign(static_cast<std::size_t>(slots), 0);
+    ScratchVector<Twin> twinVector;
+    std::vector<Twin> &twin = *twinVector;
+    twin.assign(static_cast<std::size_t>(slots), Twin::Unknown);
+    ScratchVector<int32_t> reachedVector;
+    std::vector<int32_t> &reached = *reachedVector;
     mesh.VisitFaces([&](int32_t face, std::size_t) { return sel.IsFaceSelected(face); },
                     [&](const MeshView::Face &face) {
                         for (const int32_t v : face.points) {
                             if (v < 0 || v >= slots) continue; // names no vertex: the host would refuse it
-                            uint8_t &done = seen[static_cast<std::size_t>(v)];
-                            if (done != 0) continue;
-                            done = 1;
-                            if (sel.IsVertexSelected(v)) continue;
-                            if (hasTwin(v)) sel.AddVertex(v);
+                            Twin &state = twin[static_cast<std::size_t>(v)];
+                            if (state != Twin::Unknown) continue;
+                            if (sel.IsVertexSelected(v)) {
+                                state = Twin::None; // selected already: not searched
+                                continue;
+                            }
+                            state = Twin::Queued;
+                            reached.push_back(v);
                         }
                     });
+
+    if (!reached.empty() && reached.size() * 2 < static_cast<std::size_t>(slots)) {
+        // Few points to search (fewer than half the slots): a hash of every
+        // live vertex's exact position, asked for each point, costs less
+        // than sorting them all.
+        mesh.ReadLiveVertices();
+        const ExactIndex byPosition(mesh);
+        for (const int32_t v : reached)
+            if (byPosition.HasTwin(CandidatePosition(mesh, v), v)) sel.AddVertex(v);
+    } else if (!reached.empty()) {
+        TwinGrid grid;
+        grid.Reserve(static_cast<std::size_t>(slots));
+        ScratchVector<Unbounded> unboundedVector;
+        std::vector<Unbounded> &unbounded = *unboundedVector;
+        mesh.VisitLiveVertices([&](int32_t v, const cmq::CMQVec3 &p) {
+            if (IsFinite(p)) grid.File(v, p);
+            else if (!HasNaN(p)) unbounded.push_back({p, v});
+            else if (Twin &state = twin[static_cast<std::size_t>(v)]; state == Twin::Queued) state = Twin::None;
+        });
+        grid.Index();
+        grid.SearchFiledExact([&](int32_t v) { return twin[static_cast<std::size_t>(v)] == Twin::Queued; },
+                              [&](int32_t v, bool hasTwin) {
+                                  twin[static_cast<std::size_t>(v)] = hasTwin ? Twin::Found : Twin::None;
+                              });
+        const auto before = [](const Unbounded &a, const Unbounded &b) { return PositionBefore(a.position, b.position); };
+        std::sort(unbounded.begin(), unbounded.end(), before);
+        const auto hasUnboundedTwin = [&](const cmq::CMQVec3 &p, int32_t v) {
+            const auto [first, last] = std::equal_range(unbounded.begin(), unbounded.end(), Unbounded{p, -1}, before);
+            return std::any_of(first, last, [&](const Unbounded &u) { return u.vertex != v; });
+        };
+        for (const Unbounded &u : unbounded) {
+            Twin &state = twin[static_cast<std::size_t>(u.vertex)];
+            if (state == Twin::Queued) state = hasUnboundedTwin(u.position, u.vertex) ? Twin::Found : Twin::None;
+        }
+        // What is still queued is not live: its position the host tells.
+        for (const int32_t v : reached) {
+            Twin &state = twin[static_cast<std::size_t>(v)];
+            if (state == Twin::Queued) {
+                const cmq::CMQVec3 p = mesh.Object().GetVertexPosition(v);
+                const bool found = IsFinite(p) ? grid.HasExactTwin(p, v) : !HasNaN(p) && hasUnboundedTwin(p, v);
+                state = found ? Twin::Found : Twin::None;
+            }
+            if (state == Twin::Found) sel.AddVertex(v);
+        }
+    }
     sel.Clear(MQ_SELECT_FACE);
     return 1;
 }
@@ -199,7 +250,7 @@ int LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
     if (!reached.empty()) {
         // Every live vertex with a finite position is filed; a reached one
         // whose position is not finite has no twin.
-        NearTwinGrid grid;
+        TwinGrid grid;
         grid.Reserve(static_cast<std::size_t>(slots));
         mesh.VisitLiveVertices([&](int32_t v, const cmq::CMQVec3 &p) {
             Twin &state = twin[static_cast<std::size_t>(v)];

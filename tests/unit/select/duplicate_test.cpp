@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "select/duplicate.h"
-#include "select/near_twin_grid.h"
+#include "select/twin_grid.h"
 #include "tests/support/meshes.h"
 #include "tests/unit/unit_fixture.h"
 

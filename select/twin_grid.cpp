@@ -1,4 +1,4 @@
-#include "select/near_twin_grid.h"
+#include "select/twin_grid.h"
 
 #include <algorithm>
 #include <bit>
@@ -90,12 +90,12 @@ void SortByKey(std::vector<Keyed> &keyed, unsigned keyBits) {
 
 } // namespace
 
-void NearTwinGrid::Reserve(std::size_t count) {
+void TwinGrid::Reserve(std::size_t count) {
     filed_->reserve(count);
     cells_->reserve(count);
 }
 
-void NearTwinGrid::File(int32_t v, const cmq::CMQVec3 &p) {
+void TwinGrid::File(int32_t v, const cmq::CMQVec3 &p) {
     const Cell cell = {HomeCell(p.x), HomeCell(p.y), HomeCell(p.z)};
     if (filed_->empty()) lowest_ = highest_ = cell;
     for (std::size_t a = 0; a < 3; ++a) {
@@ -106,7 +106,7 @@ void NearTwinGrid::File(int32_t v, const cmq::CMQVec3 &p) {
     cells_->push_back(cell);
 }
 
-void NearTwinGrid::Index() {
+void TwinGrid::Index() {
     const std::vector<Point> &filed = *filed_;
     if (filed.empty()) return;
     // Each axis's key part runs from 1 above 0 to 1 below its top, so that
@@ -162,16 +162,54 @@ void NearTwinGrid::Index() {
     keys.push_back(kEnd);
     points.push_back({{0.0f, 0.0f, 0.0f}, -1});
     std::vector<Point>().swap(*filed_);
+
+    // Each cell's vertices by position, so that exact twins stand side by
+    // side. Most cells hold one vertex or two.
+    const auto byPosition = [](const Point &a, const Point &b) { return PositionBefore(a.position, b.position); };
+    std::size_t begin = 0;
+    for (std::size_t k = 1; k < keys.size(); ++k) {
+        if (keys[k] == keys[begin]) continue;
+        if (k - begin > 1)
+            std::sort(points.begin() + static_cast<std::ptrdiff_t>(begin), points.begin() + static_cast<std::ptrdiff_t>(k),
+                      byPosition);
+        begin = k;
+    }
 }
 
-inline NearTwinGrid::Span NearTwinGrid::Near(std::size_t axis, float x) const {
+bool TwinGrid::KeyOf(const cmq::CMQVec3 &p, uint64_t &key) const {
+    const Cell cell = {HomeCell(p.x), HomeCell(p.y), HomeCell(p.z)};
+    key = 0;
+    for (std::size_t a = 3; a-- > 0;) {
+        const int64_t part = (cell[a] >> shift_[a]) - base_[a];
+        if (part < 1 || part >= (int64_t{1} << keyBits_[a]) - 1) return false; // beyond every filed cell
+        key = (key << keyBits_[a]) | static_cast<uint64_t>(part);
+    }
+    return true;
+}
+
+bool TwinGrid::HasExactTwin(const cmq::CMQVec3 &p, int32_t v) const {
+    const std::vector<uint64_t> &keys = *keys_;
+    uint64_t key = 0;
+    if (keys.empty() || !IsFinite(p) || !KeyOf(p, key)) return false;
+    const auto [first, last] = std::equal_range(keys.begin(), keys.end(), key);
+    const auto begin = points_->begin() + (first - keys.begin());
+    const auto end = points_->begin() + (last - keys.begin());
+    const auto at = std::lower_bound(begin, end, p, [](const Point &a, const cmq::CMQVec3 &q) {
+        return PositionBefore(a.position, q);
+    });
+    for (auto it = at; it != end && ExactlyEqual(it->position, p); ++it)
+        if (it->vertex != v) return true;
+    return false;
+}
+
+inline TwinGrid::Span TwinGrid::Near(std::size_t axis, float x) const {
     int32_t lo = 0;
     int32_t hi = 0;
     NearCells(x, lo, hi);
     return {(lo >> shift_[axis]) - base_[axis], (hi >> shift_[axis]) - base_[axis]};
 }
 
-bool NearTwinGrid::Scan(std::size_t first, uint64_t lo, uint64_t hi, const cmq::CMQVec3 &p, int32_t v) const {
+bool TwinGrid::Scan(std::size_t first, uint64_t lo, uint64_t hi, const cmq::CMQVec3 &p, int32_t v) const {
     const std::vector<uint64_t> &keys = *keys_;
     const std::vector<Point> &points = *points_;
     for (std::size_t k = first; keys[k] <= hi; ++k)
@@ -179,7 +217,7 @@ bool NearTwinGrid::Scan(std::size_t first, uint64_t lo, uint64_t hi, const cmq::
     return false;
 }
 
-bool NearTwinGrid::HasTwinAt(std::size_t i, Cursors &cursors) const {
+bool TwinGrid::HasTwinAt(std::size_t i, Cursors &cursors) const {
     // A vertex's own cell lies within its reach, so every row searched is
     // at most one cell from its own in y and in z, and its parts are at
     // least 1 (see Index). The cursor of a row offset looks for the cell
@@ -211,7 +249,7 @@ bool NearTwinGrid::HasTwinAt(std::size_t i, Cursors &cursors) const {
     return false;
 }
 
-bool NearTwinGrid::HasTwin(const cmq::CMQVec3 &p, int32_t v) const {
+bool TwinGrid::HasTwin(const cmq::CMQVec3 &p, int32_t v) const {
     const std::vector<uint64_t> &keys = *keys_;
     if (keys.empty() || !IsFinite(p)) return false;
     // Parts outside an axis's range hold no vertex: the span is cut to it.

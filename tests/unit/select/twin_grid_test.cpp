@@ -1,5 +1,5 @@
-// The near-twin grid against the search it replaces: every other vertex
-// tested. Random clouds of up to 1500 points (clusters with neighbours at
+// The twin grid against the searches it replaces: every other vertex
+// tested, for near twins and for exact ones. Random clouds of up to 1500 points (clusters with neighbours at
 // and around the reach, points on cell borders, huge coordinates whose
 // cells are single floats, and spreads so wide that the grid must widen its
 // cells to fit its keys), searched for every filed point and for probes
@@ -11,12 +11,12 @@
 #include <random>
 #include <vector>
 
-#include "select/near_twin_grid.h"
+#include "select/twin_grid.h"
 
 namespace {
 
 using selection::IsNearTwin;
-using selection::NearTwinGrid;
+using selection::TwinGrid;
 
 class Cloud {
 public:
@@ -37,7 +37,8 @@ public:
     cmq::CMQVec3 Near(cmq::CMQVec3 p) {
         static const float kNudges[] = {0.0f, 1e-4f, 0.0316f, 0.03162f, 0.03163f, 0.032f, 0.05f, 0.0625f};
         float &axis = Below(3) == 0 ? p.x : Below(2) == 0 ? p.y : p.z;
-        if (Below(4) == 0) axis = std::nextafter(axis, Below(2) == 0 ? INFINITY : -INFINITY);
+        if (Below(8) == 0) axis = -axis; // -0 for +0: still the same place
+        else if (Below(4) == 0) axis = std::nextafter(axis, Below(2) == 0 ? INFINITY : -INFINITY);
         else axis += (Below(2) == 0 ? 1.0f : -1.0f) * kNudges[Below(8)];
         return p;
     }
@@ -64,19 +65,27 @@ private:
     std::mt19937 rng_;
 };
 
-bool BruteHasTwin(const std::vector<cmq::CMQVec3> &points, const cmq::CMQVec3 &p, int32_t v) {
+template <class Twins>
+bool BruteHasTwin(const std::vector<cmq::CMQVec3> &points, const cmq::CMQVec3 &p, int32_t v, Twins &&twins) {
     for (std::size_t u = 0; u < points.size(); ++u)
-        if (static_cast<int32_t>(u) != v && IsNearTwin(p, points[u])) return true;
+        if (static_cast<int32_t>(u) != v && twins(p, points[u])) return true;
     return false;
 }
+bool BruteHasTwin(const std::vector<cmq::CMQVec3> &points, const cmq::CMQVec3 &p, int32_t v) {
+    return BruteHasTwin(points, p, v, IsNearTwin);
+}
+bool BruteHasExactTwin(const std::vector<cmq::CMQVec3> &points, const cmq::CMQVec3 &p, int32_t v) {
+    return BruteHasTwin(points, p, v, selection::ExactlyEqual);
+}
 
-TEST(NearTwinGridTest, FindsExactlyTheTwinsThatTestingEveryVertexFinds) {
+TEST(TwinGridTest, FindsExactlyTheTwinsThatTestingEveryVertexFinds) {
     int twins = 0;
+    int exactTwins = 0;
     int searched = 0;
     for (uint32_t seed = 1; seed <= 60; ++seed) {
         Cloud cloud(seed);
         const std::vector<cmq::CMQVec3> points = cloud.Points();
-        NearTwinGrid grid;
+        TwinGrid grid;
         grid.Reserve(points.size());
         for (std::size_t v = 0; v < points.size(); ++v) grid.File(static_cast<int32_t>(v), points[v]);
         grid.Index();
@@ -102,25 +111,43 @@ TEST(NearTwinGridTest, FindsExactlyTheTwinsThatTestingEveryVertexFinds) {
             twins += expected ? 1 : 0;
             ++searched;
         }
+        // Exact twins, for another random half.
+        for (uint8_t &w : wanted) w = static_cast<uint8_t>(cloud.Below(2));
+        std::vector<int> exact(points.size(), -1);
+        grid.SearchFiledExact([&](int32_t v) { return wanted[static_cast<std::size_t>(v)] != 0; },
+                              [&](int32_t v, bool hasTwin) {
+                                  ASSERT_EQ(exact[static_cast<std::size_t>(v)], -1) << "searched twice: " << v;
+                                  exact[static_cast<std::size_t>(v)] = hasTwin ? 1 : 0;
+                              });
+        for (std::size_t v = 0; v < points.size(); ++v) {
+            const bool expected = BruteHasExactTwin(points, points[v], static_cast<int32_t>(v));
+            if (wanted[v] != 0) ASSERT_EQ(exact[v] == 1, expected) << "seed " << seed << ", exact, vertex " << v;
+            else ASSERT_EQ(exact[v], -1) << "seed " << seed << ", vertex " << v << " was not wanted";
+            ASSERT_EQ(grid.HasExactTwin(points[v], static_cast<int32_t>(v)), expected) << "seed " << seed;
+            exactTwins += expected ? 1 : 0;
+        }
         // Probes that were not filed: near a filed point, or anywhere.
         for (int i = 0; i < 200; ++i) {
             const cmq::CMQVec3 probe = cloud.Below(2) == 0 ? cloud.Near(points[static_cast<std::size_t>(cloud.Below(static_cast<int>(points.size())))])
                                                            : cmq::CMQVec3{cloud.Coordinate(cloud.Below(5)), cloud.Coordinate(cloud.Below(5)), cloud.Coordinate(cloud.Below(5))};
             ASSERT_EQ(grid.HasTwin(probe, -1), BruteHasTwin(points, probe, -1)) << "seed " << seed << ", probe " << i;
+            ASSERT_EQ(grid.HasExactTwin(probe, -1), BruteHasExactTwin(points, probe, -1)) << "seed " << seed;
         }
     }
     // Both answers must be common, or the comparison proves little.
     EXPECT_GT(twins, searched / 10);
     EXPECT_LT(twins, searched - searched / 10);
+    EXPECT_GT(exactTwins, searched / 10);
 }
 
-TEST(NearTwinGridTest, AnEmptyGridHasNoTwins) {
-    NearTwinGrid grid;
+TEST(TwinGridTest, AnEmptyGridHasNoTwins) {
+    TwinGrid grid;
     grid.Index();
     int searched = 0;
     grid.SearchFiled([](int32_t) { return true; }, [&](int32_t, bool) { ++searched; });
     EXPECT_EQ(searched, 0);
     EXPECT_FALSE(grid.HasTwin({0.0f, 0.0f, 0.0f}, -1));
+    EXPECT_FALSE(grid.HasExactTwin({0.0f, 0.0f, 0.0f}, -1));
 }
 
 } // namespace

@@ -1,21 +1,27 @@
-// The near-twin test of "Line => Dup Vertex", and the grid that answers it
-// for many vertices at once.
+// The grid both twin searches use: finite positions filed by cell, for the
+// near twins of "Line => Dup Vertex" and the exact twins of "Face => Dup
+// Vertex", and the near-twin test itself.
 //
 // A near twin of a vertex at p is another vertex q with SquaredDistance(p, q)
-// below 0.001. The grid files vertices under cells at least 1/8 wide and
-// sorts them by a cell key that orders cells z first, then y, then x. A
-// vertex's twins lie in the one or two cells per axis within its reach, so
-// its search looks at up to four rows of cells (one per y and z cell), and
-// in each at a run of one or two cells: a range of keys.
+// below 0.001; an exact twin stands at p itself (x, y and z each equal as
+// floats). The grid files vertices under cells at least 1/8 wide and sorts
+// them by a cell key that orders cells z first, then y, then x, and the
+// vertices of one cell by position. So exact twins stand side by side, and a
+// vertex's near twins lie in the one or two cells per axis within its
+// reach: up to four rows of cells (one per y and z cell), and in each a run
+// of one or two cells, a range of keys.
 //
-// Searching the filed vertices in the grid's order (SearchFiled) keeps every
-// access sequential: the start of each neighbouring row is found by a
-// cursor that only moves forward, nine in all, one per row offset. A vertex
-// that was not filed is searched with binary searches (HasTwin).
+// Searching the filed vertices in the grid's order (SearchFiled,
+// SearchFiledExact) keeps every access sequential: the start of each
+// neighbouring row is found by a cursor that only moves forward, nine in
+// all, one per row offset. A vertex that was not filed is searched with
+// binary searches (HasTwin, HasExactTwin).
 //
-// Cost: File O(1); Index O(n), a radix sort over the bits the cell keys
-// span (at most six passes); SearchFiled O(n + the vertices in the searched
-// cells); HasTwin O(log n + the vertices in the searched cells).
+// Cost: File O(1); Index O(n) for the radix sort over the bits the cell
+// keys span (at most six passes), and O(k log k) for a cell of k vertices;
+// SearchFiled O(n + the vertices in the searched cells); SearchFiledExact
+// O(n); HasTwin O(log n + the vertices in the searched cells); HasExactTwin
+// O(log n).
 #pragma once
 
 #include <array>
@@ -42,19 +48,30 @@ inline bool IsNearTwin(const cmq::CMQVec3 &p, const cmq::CMQVec3 &q) { return Sq
 
 inline bool IsFinite(const cmq::CMQVec3 &p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); }
 
-class NearTwinGrid {
+// The exact twin test: +0 equals -0, a NaN equals nothing.
+inline bool ExactlyEqual(const cmq::CMQVec3 &p, const cmq::CMQVec3 &q) { return p.x == q.x && p.y == q.y && p.z == q.z; }
+
+// An order of positions without NaN in which equal ones (ExactlyEqual) are
+// equivalent: x, then y, then z.
+inline bool PositionBefore(const cmq::CMQVec3 &p, const cmq::CMQVec3 &q) {
+    if (p.x != q.x) return p.x < q.x;
+    if (p.y != q.y) return p.y < q.y;
+    return p.z < q.z;
+}
+
+class TwinGrid {
 public:
-    NearTwinGrid() = default;
-    NearTwinGrid(const NearTwinGrid &) = delete;
-    NearTwinGrid &operator=(const NearTwinGrid &) = delete;
+    TwinGrid() = default;
+    TwinGrid(const TwinGrid &) = delete;
+    TwinGrid &operator=(const TwinGrid &) = delete;
 
     // Room for `count` vertices, so that filing them does not grow.
     void Reserve(std::size_t count);
     // Files vertex v at p, whose coordinates must be finite (a coordinate
     // that is not finite fails every near-twin test anyway).
     void File(int32_t v, const cmq::CMQVec3 &p);
-    // Sorts the filed vertices by cell. Once, after the last File and
-    // before any search.
+    // Sorts the filed vertices by cell, and each cell's by position. Once,
+    // after the last File and before any search.
     void Index();
 
     // Searches every filed vertex v for which `wanted(v)` holds, in the
@@ -65,6 +82,11 @@ public:
     // Whether a filed vertex other than v is a near twin of p. For a vertex
     // that was not filed (SearchFiled is faster for those that were).
     bool HasTwin(const cmq::CMQVec3 &p, int32_t v) const;
+
+    // The same two for exact twins.
+    template <class Wanted, class Found>
+    void SearchFiledExact(Wanted &&wanted, Found &&found) const;
+    bool HasExactTwin(const cmq::CMQVec3 &p, int32_t v) const;
 
 private:
     // Cell numbers of the three axes, x, y, z, at the finest size.
@@ -82,6 +104,9 @@ private:
     // that row stood.
     using Cursors = std::array<std::size_t, 9>;
 
+    // The key of the cell of a finite p; false when no vertex is filed in
+    // a cell with p's part on some axis.
+    bool KeyOf(const cmq::CMQVec3 &p, uint64_t &key) const;
     // An axis's cell span within reach of x, in key units.
     Span Near(std::size_t axis, float x) const;
     // Whether a filed vertex other than v, with a key from lo to hi, is a
@@ -106,12 +131,24 @@ private:
 };
 
 template <class Wanted, class Found>
-void NearTwinGrid::SearchFiled(Wanted &&wanted, Found &&found) const {
+void TwinGrid::SearchFiled(Wanted &&wanted, Found &&found) const {
     Cursors cursors{};
     const std::vector<Point> &points = *points_;
     const std::size_t filed = points.empty() ? 0 : points.size() - 1; // the last is the end mark
     for (std::size_t i = 0; i < filed; ++i)
         if (wanted(points[i].vertex)) found(points[i].vertex, HasTwinAt(i, cursors));
+}
+
+template <class Wanted, class Found>
+void TwinGrid::SearchFiledExact(Wanted &&wanted, Found &&found) const {
+    const std::vector<uint64_t> &keys = *keys_;
+    const std::vector<Point> &points = *points_;
+    const std::size_t filed = points.empty() ? 0 : points.size() - 1; // the last is the end mark
+    const auto same = [&](std::size_t i, std::size_t j) {
+        return keys[i] == keys[j] && ExactlyEqual(points[i].position, points[j].position);
+    };
+    for (std::size_t i = 0; i < filed; ++i)
+        if (wanted(points[i].vertex)) found(points[i].vertex, (i > 0 && same(i - 1, i)) || same(i, i + 1));
 }
 
 } // namespace selection
