@@ -14,9 +14,10 @@
 #include "select/scratch.h"
 
 // The twin searches index the live vertices once per command instead of
-// walking all of them for every candidate: one grid sorted by cell
+// walking all of them for every candidate: a grid sorted by cell
 // (select/twin_grid.h), where exact twins stand side by side and near ones
-// lie in the neighbouring cells. The index only narrows the search; the
+// lie in the neighbouring cells, or, for command 24 with few points to
+// search, a hash of exact positions. An index only narrows the search; the
 // twin test itself is made on every vertex it returns.
 
 namespace selection {
@@ -102,6 +103,45 @@ struct Unbounded {
 // the search, or searched and with what result.
 enum class Twin : uint8_t { Unknown, Queued, Found, None };
 
+// Decides, for every queued point of `twin`, whether a live vertex other
+// than itself stands exactly where it does: all of them searched together
+// in the twin grid. Points that are not live take their positions from the
+// host.
+void SearchExactTwins(MeshView &mesh, std::vector<Twin> &twin, const std::vector<int32_t> &reached) {
+    TwinGrid grid;
+    grid.Reserve(twin.size());
+    ScratchVector<Unbounded> unboundedVector;
+    std::vector<Unbounded> &unbounded = *unboundedVector;
+    mesh.VisitLiveVertices([&](int32_t v, const cmq::CMQVec3 &p) {
+        if (IsFinite(p)) grid.File(v, p);
+        else if (!HasNaN(p)) unbounded.push_back({p, v});
+        else if (Twin &state = twin[static_cast<std::size_t>(v)]; state == Twin::Queued) state = Twin::None;
+    });
+    grid.Index();
+    grid.SearchFiledExact([&](int32_t v) { return twin[static_cast<std::size_t>(v)] == Twin::Queued; },
+                          [&](int32_t v, bool hasTwin) {
+                              twin[static_cast<std::size_t>(v)] = hasTwin ? Twin::Found : Twin::None;
+                          });
+    const auto before = [](const Unbounded &a, const Unbounded &b) { return PositionBefore(a.position, b.position); };
+    std::sort(unbounded.begin(), unbounded.end(), before);
+    const auto hasUnboundedTwin = [&](const cmq::CMQVec3 &p, int32_t v) {
+        const auto [first, last] = std::equal_range(unbounded.begin(), unbounded.end(), Unbounded{p, -1}, before);
+        return std::any_of(first, last, [&](const Unbounded &u) { return u.vertex != v; });
+    };
+    for (const Unbounded &u : unbounded) {
+        Twin &state = twin[static_cast<std::size_t>(u.vertex)];
+        if (state == Twin::Queued) state = hasUnboundedTwin(u.position, u.vertex) ? Twin::Found : Twin::None;
+    }
+    // What is still queued is not live: its position the host tells.
+    for (const int32_t v : reached) {
+        Twin &state = twin[static_cast<std::size_t>(v)];
+        if (state != Twin::Queued) continue;
+        const cmq::CMQVec3 p = mesh.Object().GetVertexPosition(v);
+        const bool found = IsFinite(p) ? grid.HasExactTwin(p, v) : !HasNaN(p) && hasUnboundedTwin(p, v);
+        state = found ? Twin::Found : Twin::None;
+    }
+}
+
 } // namespace
 
 int FaceToDuplicateVertex(const cmq::CMQObject &object) {
@@ -121,9 +161,8 @@ int FaceToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
     // point needs the search.
     //
     // As for command 25, the points to search are first collected in the
-    // order the faces reach them, then searched all together in the grid's
-    // order, where a vertex's exact twins stand beside it; the found ones
-    // are selected in the order the faces reached them.
+    // order the faces reach them, then searched together, and the found
+    // ones selected in the order the faces reached them.
     MeshView mesh(object);
     const int32_t slots = mesh.ReadVertexSlots();
     ScratchVector<Twin> twinVector;
@@ -155,40 +194,9 @@ int FaceToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
         for (const int32_t v : reached)
             if (byPosition.HasTwin(CandidatePosition(mesh, v), v)) sel.AddVertex(v);
     } else if (!reached.empty()) {
-        TwinGrid grid;
-        grid.Reserve(static_cast<std::size_t>(slots));
-        ScratchVector<Unbounded> unboundedVector;
-        std::vector<Unbounded> &unbounded = *unboundedVector;
-        mesh.VisitLiveVertices([&](int32_t v, const cmq::CMQVec3 &p) {
-            if (IsFinite(p)) grid.File(v, p);
-            else if (!HasNaN(p)) unbounded.push_back({p, v});
-            else if (Twin &state = twin[static_cast<std::size_t>(v)]; state == Twin::Queued) state = Twin::None;
-        });
-        grid.Index();
-        grid.SearchFiledExact([&](int32_t v) { return twin[static_cast<std::size_t>(v)] == Twin::Queued; },
-                              [&](int32_t v, bool hasTwin) {
-                                  twin[static_cast<std::size_t>(v)] = hasTwin ? Twin::Found : Twin::None;
-                              });
-        const auto before = [](const Unbounded &a, const Unbounded &b) { return PositionBefore(a.position, b.position); };
-        std::sort(unbounded.begin(), unbounded.end(), before);
-        const auto hasUnboundedTwin = [&](const cmq::CMQVec3 &p, int32_t v) {
-            const auto [first, last] = std::equal_range(unbounded.begin(), unbounded.end(), Unbounded{p, -1}, before);
-            return std::any_of(first, last, [&](const Unbounded &u) { return u.vertex != v; });
-        };
-        for (const Unbounded &u : unbounded) {
-            Twin &state = twin[static_cast<std::size_t>(u.vertex)];
-            if (state == Twin::Queued) state = hasUnboundedTwin(u.position, u.vertex) ? Twin::Found : Twin::None;
-        }
-        // What is still queued is not live: its position the host tells.
-        for (const int32_t v : reached) {
-            Twin &state = twin[static_cast<std::size_t>(v)];
-            if (state == Twin::Queued) {
-                const cmq::CMQVec3 p = mesh.Object().GetVertexPosition(v);
-                const bool found = IsFinite(p) ? grid.HasExactTwin(p, v) : !HasNaN(p) && hasUnboundedTwin(p, v);
-                state = found ? Twin::Found : Twin::None;
-            }
-            if (state == Twin::Found) sel.AddVertex(v);
-        }
+        SearchExactTwins(mesh, twin, reached);
+        for (const int32_t v : reached)
+            if (twin[static_cast<std::size_t>(v)] == Twin::Found) sel.AddVertex(v);
     }
     sel.Clear(MQ_SELECT_FACE);
     return 1;
