@@ -236,6 +236,18 @@ std::size_t VertexFloor(const cmq::CMQObject &object) {
     return positions.Size();
 }
 
+std::size_t LineQueryFloor(const cmq::CMQObject &object) {
+    const int faceCount = hostapi::MQObj_GetFaceCount(object.object);
+    const int objectIndex = hostapi::MQDoc_GetObjectIndex(object.document, object.object);
+    std::size_t selected = 0;
+    for (int32_t f = 0; f < faceCount; ++f) {
+        const int n = hostapi::MQObj_GetFacePointCount(object.object, f);
+        for (int32_t k = 0; k < n; ++k)
+            if (hostapi::MQDoc_IsSelectLine(object.document, objectIndex, f, k) != 0) ++selected;
+    }
+    return selected;
+}
+
 const char *Name(Start start) {
     switch (start) {
     case Start::None: return "none";

@@ -110,6 +110,14 @@ std::size_t SortedEdgeFloor(const cmq::CMQObject &object);
 // A command that must look at every vertex cannot be faster than this.
 std::size_t VertexFloor(const cmq::CMQObject &object);
 
+// The line query floor: asks the selection of every line of every live face
+// once (MQObj_GetFaceCount, MQObj_GetFacePointCount, MQDoc_IsSelectLine,
+// the object's index asked once), with nothing selected. Returns the number
+// of lines found selected.
+// What a command that reads the line selection pays before it computes
+// anything; shown beside the floors, not used as one.
+std::size_t LineQueryFloor(const cmq::CMQObject &object);
+
 // Selections a command starts from.
 enum class Start {
     None,          // nothing selected

@@ -7,6 +7,8 @@
 // Names: module/<what>/<mesh>/<faces>[/<start>]
 //   edge_floor, sorted_edge_floor, vertex_floor
 //                             the floors (bench_support.h), on the same mesh
+//   line_query_floor          every line's selection asked once: shown
+//                             beside the floors, not used as one
 //   dialog                    one run cancelled in the dialog: what every
 //                             command's time includes besides the command
 //   cmdNN                     command NN from the selection <start> (none,
@@ -103,6 +105,13 @@ void SortedEdgeFloorBench(benchmark::State &state, int faces) {
     SetCounters(state, mesh);
 }
 
+void LineQueryFloorBench(benchmark::State &state, int faces) {
+    BenchMesh &mesh = benchsupport::Mesh(kMesh, faces);
+    benchsupport::SetSelection(mesh.Object(), Start::None);
+    for (auto _ : state) benchmark::DoNotOptimize(benchsupport::LineQueryFloor(mesh.object));
+    SetCounters(state, mesh);
+}
+
 void VertexFloorBench(benchmark::State &state, int faces) {
     BenchMesh &mesh = benchsupport::Mesh(kMesh, faces);
     for (auto _ : state) benchmark::DoNotOptimize(benchsupport::VertexFloor(mesh.object));
@@ -176,6 +185,8 @@ const bool kRegistered = [] {
         benchmark::RegisterBenchmark(("module/sorted_edge_floor" + suffix).c_str(), SortedEdgeFloorBench, faces)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("module/vertex_floor" + suffix).c_str(), VertexFloorBench, faces)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("module/line_query_floor" + suffix).c_str(), LineQueryFloorBench, faces)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("module/dialog" + suffix).c_str(), DialogBench, faces)
             ->Unit(benchmark::kMillisecond);
