@@ -78,6 +78,28 @@ bool BruteHasExactTwin(const std::vector<cmq::CMQVec3> &points, const cmq::CMQVe
     return BruteHasTwin(points, p, v, selection::ExactlyEqual);
 }
 
+// What a search of a random half of `count` points told: per point, 1 for
+// a twin, 0 for none, -1 when not told.
+struct Searched {
+    std::vector<uint8_t> wanted;
+    std::vector<int> answer;
+};
+
+template <class Search>
+Searched SearchRandomHalf(Cloud &cloud, std::size_t count, Search &&search) {
+    Searched out{std::vector<uint8_t>(count), std::vector<int>(count, -1)};
+    for (uint8_t &w : out.wanted) w = static_cast<uint8_t>(cloud.Below(2));
+    int twice = 0;
+    search([&](int32_t v) { return out.wanted[static_cast<std::size_t>(v)] != 0; },
+           [&](int32_t v, bool hasTwin) {
+               int &answer = out.answer[static_cast<std::size_t>(v)];
+               twice += answer != -1 ? 1 : 0;
+               answer = hasTwin ? 1 : 0;
+           });
+    EXPECT_EQ(twice, 0) << "a point was searched twice";
+    return out;
+}
+
 TEST(TwinGridTest, FindsExactlyTheTwinsThatTestingEveryVertexFinds) {
     int twins = 0;
     int exactTwins = 0;
@@ -90,41 +112,25 @@ TEST(TwinGridTest, FindsExactlyTheTwinsThatTestingEveryVertexFinds) {
         for (std::size_t v = 0; v < points.size(); ++v) grid.File(static_cast<int32_t>(v), points[v]);
         grid.Index();
 
-        // A random half of the filed points, searched in the grid's order.
-        std::vector<uint8_t> wanted(points.size());
-        for (uint8_t &w : wanted) w = static_cast<uint8_t>(cloud.Below(2));
-        std::vector<int> answer(points.size(), -1);
-        grid.SearchFiled([&](int32_t v) { return wanted[static_cast<std::size_t>(v)] != 0; },
-                         [&](int32_t v, bool hasTwin) {
-                             ASSERT_EQ(answer[static_cast<std::size_t>(v)], -1) << "searched twice: " << v;
-                             answer[static_cast<std::size_t>(v)] = hasTwin ? 1 : 0;
-                         });
+        // A random half of the filed points, searched in the grid's order;
+        // every point, searched alone.
+        const Searched near = SearchRandomHalf(cloud, points.size(), [&](auto &&wanted, auto &&found) {
+            grid.SearchFiled(wanted, found);
+        });
+        const Searched exact = SearchRandomHalf(cloud, points.size(), [&](auto &&wanted, auto &&found) {
+            grid.SearchFiledExact(wanted, found);
+        });
         for (std::size_t v = 0; v < points.size(); ++v) {
-            if (wanted[v] == 0) {
-                ASSERT_EQ(answer[v], -1) << "seed " << seed << ", vertex " << v << " was not wanted";
-                continue;
-            }
-            const bool expected = BruteHasTwin(points, points[v], static_cast<int32_t>(v));
-            ASSERT_EQ(answer[v] == 1, expected) << "seed " << seed << ", vertex " << v;
-            // The search of a point that was not filed gives the same answer.
-            ASSERT_EQ(grid.HasTwin(points[v], static_cast<int32_t>(v)), expected) << "seed " << seed;
+            const auto vertex = static_cast<int32_t>(v);
+            const bool expected = BruteHasTwin(points, points[v], vertex);
+            const bool expectedExact = BruteHasExactTwin(points, points[v], vertex);
+            ASSERT_EQ(near.answer[v], near.wanted[v] != 0 ? int{expected} : -1) << "seed " << seed << ", vertex " << v;
+            ASSERT_EQ(exact.answer[v], exact.wanted[v] != 0 ? int{expectedExact} : -1) << "seed " << seed << ", vertex " << v;
+            ASSERT_EQ(grid.HasTwin(points[v], vertex), expected) << "seed " << seed << ", vertex " << v;
+            ASSERT_EQ(grid.HasExactTwin(points[v], vertex), expectedExact) << "seed " << seed << ", vertex " << v;
             twins += expected ? 1 : 0;
+            exactTwins += expectedExact ? 1 : 0;
             ++searched;
-        }
-        // Exact twins, for another random half.
-        for (uint8_t &w : wanted) w = static_cast<uint8_t>(cloud.Below(2));
-        std::vector<int> exact(points.size(), -1);
-        grid.SearchFiledExact([&](int32_t v) { return wanted[static_cast<std::size_t>(v)] != 0; },
-                              [&](int32_t v, bool hasTwin) {
-                                  ASSERT_EQ(exact[static_cast<std::size_t>(v)], -1) << "searched twice: " << v;
-                                  exact[static_cast<std::size_t>(v)] = hasTwin ? 1 : 0;
-                              });
-        for (std::size_t v = 0; v < points.size(); ++v) {
-            const bool expected = BruteHasExactTwin(points, points[v], static_cast<int32_t>(v));
-            if (wanted[v] != 0) ASSERT_EQ(exact[v] == 1, expected) << "seed " << seed << ", exact, vertex " << v;
-            else ASSERT_EQ(exact[v], -1) << "seed " << seed << ", vertex " << v << " was not wanted";
-            ASSERT_EQ(grid.HasExactTwin(points[v], static_cast<int32_t>(v)), expected) << "seed " << seed;
-            exactTwins += expected ? 1 : 0;
         }
         // Probes that were not filed: near a filed point, or anywhere.
         for (int i = 0; i < 200; ++i) {
