@@ -67,8 +67,9 @@ public:
 
     // Room for `count` vertices, so that filing them does not grow.
     void Reserve(std::size_t count);
-    // Files vertex v at p, whose coordinates must be finite (a coordinate
-    // that is not finite fails every near-twin test anyway).
+    // Files vertex v at p, whose coordinates must be finite. A coordinate
+    // that is not finite fails every near-twin test; exact twins at an
+    // infinity are for the caller to match.
     void File(int32_t v, const cmq::CMQVec3 &p);
     // Sorts the filed vertices by cell, and each cell's by position. Once,
     // after the last File and before any search.
@@ -104,8 +105,8 @@ private:
     // that row stood.
     using Cursors = std::array<std::size_t, 9>;
 
-    // The key of the cell of a finite p; false when no vertex is filed in
-    // a cell with p's part on some axis.
+    // The key of the cell of a finite p; false when that cell lies beyond
+    // every filed one on some axis, so that no filed vertex shares it.
     bool KeyOf(const cmq::CMQVec3 &p, uint64_t &key) const;
     // An axis's cell span within reach of x, in key units.
     Span Near(std::size_t axis, float x) const;
