@@ -45,27 +45,74 @@ private:
     ScratchVector<int8_t> known_;
 };
 
+// The selection's coverage of lines, asked of the host: a line is covered
+// when its face is selected, it is selected itself, or both its ends are.
+// Each vertex's selection is asked at most once.
+class Coverage {
+public:
+    Coverage(const MeshView &mesh, int objectIndex)
+        : document_(mesh.Object().document), objectIndex_(objectIndex), vertices_(mesh, objectIndex) {}
+    bool FaceSelected(const MeshView::Face &face) const {
+        return hostapi::MQDoc_IsSelectFace(document_, objectIndex_, face.index) != 0;
+    }
+    // Line k of a face that is not selected.
+    bool LineCovered(const MeshView::Face &face, std::size_t k) {
+        const std::size_t n = face.points.size();
+        return hostapi::MQDoc_IsSelectLine(document_, objectIndex_, face.index, static_cast<int32_t>(k)) != 0 ||
+               (vertices_.IsSelected(face.points[k]) && vertices_.IsSelected(face.points[k + 1 == n ? 0 : k + 1]));
+    }
+
+private:
+    MQDocument document_;
+    int objectIndex_;
+    VertexSelection vertices_;
+};
+
 // Marks in `state` (one entry per line of the mesh) the lines the selection
-// covers: a line is covered when its face is selected, it is selected
-// itself, or both its ends are. Each face's selection is asked once, a line's
-// only when its face is not selected, and each vertex's at most once.
+// covers. Each face's selection is asked once, and a line's only when its
+// face is not selected.
 void ReadCoverage(const MeshView &mesh, int objectIndex, std::vector<uint8_t> &state) {
-    const MQDocument document = mesh.Object().document;
-    VertexSelection vertices(mesh, objectIndex);
+    Coverage coverage(mesh, objectIndex);
     state.assign(mesh.LineCount(), 0);
     for (const MeshView::Face face : mesh) {
         const std::size_t n = face.points.size();
-        if (hostapi::MQDoc_IsSelectFace(document, objectIndex, face.index) != 0) {
+        if (coverage.FaceSelected(face)) {
             std::fill_n(state.data() + face.first, n, EdgeGroups::kCovered);
             continue;
         }
-        for (std::size_t k = 0; k < n; ++k) {
-            const int32_t a = face.points[k];
-            const int32_t b = face.points[k + 1 == n ? 0 : k + 1];
-            const bool covered =
-                hostapi::MQDoc_IsSelectLine(document, objectIndex, face.index, static_cast<int32_t>(k)) != 0 ||
-                (vertices.IsSelected(a) && vertices.IsSelected(b));
-            if (covered) state[face.first + k] = EdgeGroups::kCovered;
+        for (std::size_t k = 0; k < n; ++k)
+            if (coverage.LineCovered(face, k)) state[face.first + k] = EdgeGroups::kCovered;
+    }
+}
+
+// The first covered line in line order; the line count when none is.
+std::size_t FirstCoveredLine(const MeshView &mesh, Coverage &coverage) {
+    for (const MeshView::Face face : mesh) {
+        if (coverage.FaceSelected(face)) return face.first;
+        for (std::size_t k = 0; k < face.points.size(); ++k)
+            if (coverage.LineCovered(face, k)) return face.first + k;
+    }
+    return mesh.LineCount();
+}
+
+// Adds to `plan`, in line order, the borders (pairs of one line) the edge
+// command chooses: the covered ones, or every one when no line at all is
+// covered. The lines before the first covered one were asked and are not
+// covered; after it only the borders are asked.
+void AddChosenBorders(const MeshView &mesh, int objectIndex, const EdgeGroups &groups, Coverage &coverage,
+                      std::size_t firstCovered, SelectionPlan &plan) {
+    const bool restricted = firstCovered < mesh.LineCount();
+    for (const MeshView::Face face : mesh) {
+        int faceSelected = -1; // asked once, for a face with a border after the first covered line
+        for (std::size_t k = 0; k < face.points.size(); ++k) {
+            const std::size_t line = face.first + k;
+            if (EdgeGroups::Count(groups.state[line]) != 1) continue;
+            if (restricted && line < firstCovered) continue;
+            if (restricted && line > firstCovered) {
+                if (faceSelected < 0) faceSelected = coverage.FaceSelected(face) ? 1 : 0;
+                if (faceSelected == 0 && !coverage.LineCovered(face, k)) continue;
+            }
+            plan.AddLine(objectIndex, face.index, static_cast<int32_t>(k));
         }
     }
 }
@@ -215,6 +262,21 @@ int SelectEdgeRidge(cmq::CMQObject &object, const vexolin::Options &input, Selec
     const int objectIndex = hostapi::MQDoc_GetObjectIndex(object.document, object.object);
     EdgeGroups groups;
     groups.withSecond = input.commandNumber == kRidgeCommand;
+    if (input.commandNumber == kEdgeCommand) {
+        // Only a border's coverage matters, and whether any line at all is
+        // covered: the lines are asked in order up to the first covered
+        // one, and once grouped, only the borders after it. The plan
+        // applies its changes when the command ends, so the selection
+        // asked is the one the command started from. With several objects
+        // the results accumulate instead.
+        Coverage coverage(mesh, objectIndex);
+        const std::size_t firstCovered = FirstCoveredLine(mesh, coverage);
+        groups.state.assign(mesh.LineCount(), 0);
+        GroupLinesByEdge(mesh, groups);
+        if (!input.allObjects) plan.Clear(MQ_SELECT_ALL);
+        AddChosenBorders(mesh, objectIndex, groups, coverage, firstCovered, plan);
+        return 1;
+    }
     ReadCoverage(mesh, objectIndex, groups.state);
     // The lines grouped by vertex pair; the group leaders in line order are
     // the pairs in the order they were first met.
@@ -223,16 +285,6 @@ int SelectEdgeRidge(cmq::CMQObject &object, const vexolin::Options &input, Selec
     const auto chosen = [&](uint8_t state, int count) {
         return EdgeGroups::Count(state) == count && (!restricted || (state & EdgeGroups::kCandidate) != 0);
     };
-
-    if (input.commandNumber == kEdgeCommand) {
-        // The old selection has been read into the candidates; with several
-        // objects the results accumulate instead.
-        if (!input.allObjects) plan.Clear(MQ_SELECT_ALL);
-        for (const MeshView::Face face : mesh)
-            for (uint32_t k = 0; k < face.points.size(); ++k)
-                if (chosen(groups.state[face.first + k], 1)) plan.AddLine(objectIndex, face.index, static_cast<int32_t>(k));
-        return 1;
-    }
 
     // Ridges: each line's face, for the second line of a pair, and every
     // used vertex's position, read before the first change is recorded

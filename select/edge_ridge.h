@@ -18,11 +18,13 @@ namespace selection {
 // Only lines covered by the selection the command starts from (a selected
 // line, a line of a selected face, or both ends selected) are candidates;
 // with no such line, every line is.
-// One read of the object (MeshView), the selection asked once per face and
-// at most once per line and per vertex, the lines sorted by their smaller
+// One read of the object (MeshView), the lines sorted by their smaller
 // vertex and grouped (GroupLinesByEdge), then one pass over the lines in
-// order; for ridges, each used vertex's position is read once. Linear in
-// the number of face lines and vertex slots used.
+// order; for ridges, each used vertex's position is read once. The
+// selection is asked once per face and at most once per line and per
+// vertex; for edges, in line order only up to the first covered line, and
+// after it only for the borders (and the face of that line may be asked
+// again). Linear in the number of face lines and vertex slots used.
 // Returns 1 when the command ran; 0 for any other command number, and 0
 // when the object has a face of one point, both touching nothing.
 int SelectEdgeRidge(cmq::CMQObject &object, const vexolin::Options &input);
