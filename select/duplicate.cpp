@@ -99,46 +99,79 @@ struct Unbounded {
     int32_t vertex;
 };
 
-// Per-vertex state of one command: not reached yet, reached and waiting for
-// the search, or searched and with what result.
-enum class Twin : uint8_t { Unknown, Queued, Found, None };
+// The points a command reaches, each once, in the order it reaches them,
+// and the state of each: not reached yet, waiting for the search, or
+// decided (a point that is not searched has no twin found).
+class ReachedPoints {
+public:
+    explicit ReachedPoints(int32_t slots) : slots_(slots) {
+        state_->assign(static_cast<std::size_t>(slots), State::Unknown);
+    }
+    // True the first time v, naming a slot, is reached; a point naming no
+    // slot is passed over (the host would refuse it). The point is then
+    // decided without a twin unless Queue'd.
+    bool FirstReach(int32_t v) {
+        if (v < 0 || v >= slots_) return false;
+        State &state = At(v);
+        if (state != State::Unknown) return false;
+        state = State::None;
+        return true;
+    }
+    void Queue(int32_t v) {
+        At(v) = State::Queued;
+        order_->push_back(v);
+    }
+    bool IsQueued(int32_t v) const { return (*state_)[static_cast<std::size_t>(v)] == State::Queued; }
+    void Decide(int32_t v, bool hasTwin) { At(v) = hasTwin ? State::Found : State::None; }
+    // The queued points, in the order reached.
+    const std::vector<int32_t> &Queued() const { return *order_; }
+    int32_t Slots() const { return slots_; }
+    // Adds the points found to have a twin to the vertex selection, in the
+    // order reached.
+    void AddFound(SelectionCalls &sel) const {
+        for (const int32_t v : *order_)
+            if ((*state_)[static_cast<std::size_t>(v)] == State::Found) sel.AddVertex(v);
+    }
 
-// Decides, for every queued point of `twin`, whether a live vertex other
+private:
+    enum class State : uint8_t { Unknown, Queued, Found, None };
+    State &At(int32_t v) { return (*state_)[static_cast<std::size_t>(v)]; }
+
+    int32_t slots_;
+    ScratchVector<State> state_; // per vertex slot
+    ScratchVector<int32_t> order_;
+};
+
+// Decides, for every queued point of `reached`, whether a live vertex other
 // than itself stands exactly where it does: all of them searched together
 // in the twin grid. Points that are not live take their positions from the
 // host.
-void SearchExactTwins(MeshView &mesh, std::vector<Twin> &twin, const std::vector<int32_t> &reached) {
+void SearchExactTwins(MeshView &mesh, ReachedPoints &reached) {
     TwinGrid grid;
-    grid.Reserve(twin.size());
+    grid.Reserve(static_cast<std::size_t>(reached.Slots()));
     ScratchVector<Unbounded> unboundedVector;
     std::vector<Unbounded> &unbounded = *unboundedVector;
     mesh.VisitLiveVertices([&](int32_t v, const cmq::CMQVec3 &p) {
         if (IsFinite(p)) grid.File(v, p);
         else if (!HasNaN(p)) unbounded.push_back({p, v});
-        else if (Twin &state = twin[static_cast<std::size_t>(v)]; state == Twin::Queued) state = Twin::None;
+        else if (reached.IsQueued(v)) reached.Decide(v, false);
     });
     grid.Index();
-    grid.SearchFiledExact([&](int32_t v) { return twin[static_cast<std::size_t>(v)] == Twin::Queued; },
-                          [&](int32_t v, bool hasTwin) {
-                              twin[static_cast<std::size_t>(v)] = hasTwin ? Twin::Found : Twin::None;
-                          });
+    grid.SearchFiledExact([&](int32_t v) { return reached.IsQueued(v); },
+                          [&](int32_t v, bool hasTwin) { reached.Decide(v, hasTwin); });
     const auto before = [](const Unbounded &a, const Unbounded &b) { return PositionBefore(a.position, b.position); };
     std::sort(unbounded.begin(), unbounded.end(), before);
     const auto hasUnboundedTwin = [&](const cmq::CMQVec3 &p, int32_t v) {
         const auto [first, last] = std::equal_range(unbounded.begin(), unbounded.end(), Unbounded{p, -1}, before);
         return std::any_of(first, last, [&](const Unbounded &u) { return u.vertex != v; });
     };
-    for (const Unbounded &u : unbounded) {
-        Twin &state = twin[static_cast<std::size_t>(u.vertex)];
-        if (state == Twin::Queued) state = hasUnboundedTwin(u.position, u.vertex) ? Twin::Found : Twin::None;
-    }
+    for (const Unbounded &u : unbounded)
+        if (reached.IsQueued(u.vertex)) reached.Decide(u.vertex, hasUnboundedTwin(u.position, u.vertex));
     // What is still queued is not live: its position the host tells.
-    for (const int32_t v : reached) {
-        Twin &state = twin[static_cast<std::size_t>(v)];
-        if (state != Twin::Queued) continue;
+    for (const int32_t v : reached.Queued()) {
+        if (!reached.IsQueued(v)) continue;
         const cmq::CMQVec3 p = mesh.Object().GetVertexPosition(v);
-        const bool found = IsFinite(p) ? grid.HasExactTwin(p, v) : !HasNaN(p) && hasUnboundedTwin(p, v);
-        state = found ? Twin::Found : Twin::None;
+        reached.Decide(v, IsFinite(p) ? grid.HasExactTwin(p, v) : !HasNaN(p) && hasUnboundedTwin(p, v));
     }
 }
 
@@ -164,40 +197,25 @@ int FaceToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
     // order the faces reach them, then searched together, and the found
     // ones selected in the order the faces reached them.
     MeshView mesh(object);
-    const int32_t slots = mesh.ReadVertexSlots();
-    ScratchVector<Twin> twinVector;
-    std::vector<Twin> &twin = *twinVector;
-    twin.assign(static_cast<std::size_t>(slots), Twin::Unknown);
-    ScratchVector<int32_t> reachedVector;
-    std::vector<int32_t> &reached = *reachedVector;
+    ReachedPoints reached(mesh.ReadVertexSlots());
     mesh.VisitFaces([&](int32_t face, std::size_t) { return sel.IsFaceSelected(face); },
                     [&](const MeshView::Face &face) {
-                        for (const int32_t v : face.points) {
-                            if (v < 0 || v >= slots) continue; // names no vertex: the host would refuse it
-                            Twin &state = twin[static_cast<std::size_t>(v)];
-                            if (state != Twin::Unknown) continue;
-                            if (sel.IsVertexSelected(v)) {
-                                state = Twin::None; // selected already: not searched
-                                continue;
-                            }
-                            state = Twin::Queued;
-                            reached.push_back(v);
-                        }
+                        for (const int32_t v : face.points)
+                            if (reached.FirstReach(v) && !sel.IsVertexSelected(v)) reached.Queue(v);
                     });
 
-    if (!reached.empty() && reached.size() * 2 < static_cast<std::size_t>(slots)) {
+    const std::vector<int32_t> &queued = reached.Queued();
+    if (!queued.empty() && queued.size() * 2 < static_cast<std::size_t>(reached.Slots())) {
         // Few points to search (fewer than half the slots): a hash of every
         // live vertex's exact position, asked for each point, costs less
         // than sorting them all.
         mesh.ReadLiveVertices();
         const ExactIndex byPosition(mesh);
-        for (const int32_t v : reached)
-            if (byPosition.HasTwin(CandidatePosition(mesh, v), v)) sel.AddVertex(v);
-    } else if (!reached.empty()) {
-        SearchExactTwins(mesh, twin, reached);
-        for (const int32_t v : reached)
-            if (twin[static_cast<std::size_t>(v)] == Twin::Found) sel.AddVertex(v);
+        for (const int32_t v : queued) reached.Decide(v, byPosition.HasTwin(CandidatePosition(mesh, v), v));
+    } else if (!queued.empty()) {
+        SearchExactTwins(mesh, reached);
     }
+    reached.AddFound(sel);
     sel.Clear(MQ_SELECT_FACE);
     return 1;
 }
@@ -220,18 +238,9 @@ int LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
     // of the searches changes no result; the found vertices are selected in
     // the order the lines reached them.
     MeshView mesh(object);
-    const int32_t slots = mesh.ReadVertexSlots();
-    ScratchVector<Twin> twinVector;
-    std::vector<Twin> &twin = *twinVector;
-    twin.assign(static_cast<std::size_t>(slots), Twin::Unknown);
-    ScratchVector<int32_t> reachedVector;
-    std::vector<int32_t> &reached = *reachedVector;
+    ReachedPoints reached(mesh.ReadVertexSlots());
     const auto reach = [&](int32_t v) {
-        if (v < 0 || v >= slots) return; // names no vertex: the host would refuse it
-        Twin &state = twin[static_cast<std::size_t>(v)];
-        if (state != Twin::Unknown) return;
-        state = Twin::Queued;
-        reached.push_back(v);
+        if (reached.FirstReach(v)) reached.Queue(v);
     };
     // A face is read when one of its lines is selected; the search for the
     // first such line stops there, and the rest are asked after the read,
@@ -255,29 +264,23 @@ int LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
         }
     });
 
-    if (!reached.empty()) {
+    if (!reached.Queued().empty()) {
         // Every live vertex with a finite position is filed; a reached one
         // whose position is not finite has no twin.
         TwinGrid grid;
-        grid.Reserve(static_cast<std::size_t>(slots));
+        grid.Reserve(static_cast<std::size_t>(reached.Slots()));
         mesh.VisitLiveVertices([&](int32_t v, const cmq::CMQVec3 &p) {
-            Twin &state = twin[static_cast<std::size_t>(v)];
             if (IsFinite(p)) grid.File(v, p);
-            else if (state == Twin::Queued) state = Twin::None;
+            else if (reached.IsQueued(v)) reached.Decide(v, false);
         });
         grid.Index();
-        grid.SearchFiled([&](int32_t v) { return twin[static_cast<std::size_t>(v)] == Twin::Queued; },
-                         [&](int32_t v, bool hasTwin) {
-                             twin[static_cast<std::size_t>(v)] = hasTwin ? Twin::Found : Twin::None;
-                         });
+        grid.SearchFiled([&](int32_t v) { return reached.IsQueued(v); },
+                         [&](int32_t v, bool hasTwin) { reached.Decide(v, hasTwin); });
         // What is still queued was not filed: a slot that is not live,
         // whose position the host tells.
-        for (const int32_t v : reached) {
-            Twin &state = twin[static_cast<std::size_t>(v)];
-            if (state == Twin::Queued)
-                state = grid.HasTwin(mesh.Object().GetVertexPosition(v), v) ? Twin::Found : Twin::None;
-            if (state == Twin::Found) sel.AddVertex(v);
-        }
+        for (const int32_t v : reached.Queued())
+            if (reached.IsQueued(v)) reached.Decide(v, grid.HasTwin(mesh.Object().GetVertexPosition(v), v));
+        reached.AddFound(sel);
     }
     sel.Clear(MQ_SELECT_LINE);
     return 1;
