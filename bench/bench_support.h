@@ -20,10 +20,19 @@
 #include <string>
 #include <vector>
 
+#include <benchmark/benchmark.h>
+
 #include "mesh/cmq_object.h"
 #include "standin/core/document.h"
 
 namespace benchsupport {
+
+// How every benchmark here is timed: in milliseconds of wall time, since a
+// command may compute on threads of its own beside the host's; the CPU time
+// reported beside it is the whole process's, every thread's together.
+inline benchmark::internal::Benchmark *Timed(benchmark::internal::Benchmark *b) {
+    return b->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
+}
 
 // Face counts the benchmarks run at.
 inline constexpr int kFaceCounts[] = {10000, 100000, 1000000};
@@ -52,8 +61,8 @@ enum class MeshKind {
     GridWithDuplicates,
 };
 
-inline constexpr MeshKind kMeshKinds[] = {MeshKind::NoisyGrid, MeshKind::CubeClockwise,
-                                          MeshKind::CubeCounterClockwise, MeshKind::GridWithDuplicates};
+inline constexpr MeshKind kMeshKinds[] = {MeshKind::NoisyGrid, MeshKind::CubeClockwise, MeshKind::CubeCounterClockwise,
+                                          MeshKind::GridWithDuplicates};
 
 // A short name for benchmark labels: "grid", "cube_cw", "cube_ccw", "grid_dup".
 const char *Name(MeshKind kind);
@@ -63,10 +72,10 @@ const char *Name(MeshKind kind);
 // commands take.
 struct BenchMesh {
     MeshKind kind = MeshKind::NoisyGrid;
-    int32_t faces = 0;       // face slots (all live)
-    int32_t vertices = 0;    // vertex slots (all in use)
-    int64_t lines = 0;       // face lines, the sum of the point counts
-    int32_t duplicates = 0;  // vertex slots that copy another's position
+    int32_t faces = 0;      // face slots (all live)
+    int32_t vertices = 0;   // vertex slots (all in use)
+    int64_t lines = 0;      // face lines, the sum of the point counts
+    int32_t duplicates = 0; // vertex slots that copy another's position
 
     std::unique_ptr<standin::Document> document;
     cmq::CMQObject object;

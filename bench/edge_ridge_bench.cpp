@@ -90,14 +90,13 @@ const bool kRegistered = [] {
     for (const MeshKind kind : benchsupport::kMeshKinds) {
         for (const int faces : benchsupport::kFaceCounts) {
             const std::string suffix = std::string("/") + benchsupport::Name(kind) + "/" + std::to_string(faces);
-            benchmark::RegisterBenchmark(("edge_floor" + suffix).c_str(), EdgeFloor, kind, faces)
-                ->Unit(benchmark::kMillisecond);
-            benchmark::RegisterBenchmark(("query_floor" + suffix).c_str(), SelectionQueryFloor, kind, faces)
-                ->Unit(benchmark::kMillisecond);
-            benchmark::RegisterBenchmark(("edge" + suffix).c_str(), EdgeRidgeCommand, kind, faces, 14)
-                ->Unit(benchmark::kMillisecond);
-            benchmark::RegisterBenchmark(("ridge" + suffix).c_str(), EdgeRidgeCommand, kind, faces, 15)
-                ->Unit(benchmark::kMillisecond);
+            benchsupport::Timed(benchmark::RegisterBenchmark(("edge_floor" + suffix).c_str(), EdgeFloor, kind, faces));
+            benchsupport::Timed(
+                benchmark::RegisterBenchmark(("query_floor" + suffix).c_str(), SelectionQueryFloor, kind, faces));
+            benchsupport::Timed(
+                benchmark::RegisterBenchmark(("edge" + suffix).c_str(), EdgeRidgeCommand, kind, faces, 14));
+            benchsupport::Timed(
+                benchmark::RegisterBenchmark(("ridge" + suffix).c_str(), EdgeRidgeCommand, kind, faces, 15));
         }
     }
     return true;

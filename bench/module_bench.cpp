@@ -180,24 +180,22 @@ std::vector<Start> StartsOf(const vexolin::CommandInfo &command) {
 const bool kRegistered = [] {
     for (const int faces : benchsupport::kFaceCounts) {
         const std::string suffix = std::string("/") + benchsupport::Name(kMesh) + "/" + std::to_string(faces);
-        benchmark::RegisterBenchmark(("module/edge_floor" + suffix).c_str(), EdgeFloorBench, faces)
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("module/sorted_edge_floor" + suffix).c_str(), SortedEdgeFloorBench, faces)
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("module/vertex_floor" + suffix).c_str(), VertexFloorBench, faces)
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("module/line_query_floor" + suffix).c_str(), LineQueryFloorBench, faces)
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("module/dialog" + suffix).c_str(), DialogBench, faces)
-            ->Unit(benchmark::kMillisecond);
+        benchsupport::Timed(
+            benchmark::RegisterBenchmark(("module/edge_floor" + suffix).c_str(), EdgeFloorBench, faces));
+        benchsupport::Timed(
+            benchmark::RegisterBenchmark(("module/sorted_edge_floor" + suffix).c_str(), SortedEdgeFloorBench, faces));
+        benchsupport::Timed(
+            benchmark::RegisterBenchmark(("module/vertex_floor" + suffix).c_str(), VertexFloorBench, faces));
+        benchsupport::Timed(
+            benchmark::RegisterBenchmark(("module/line_query_floor" + suffix).c_str(), LineQueryFloorBench, faces));
+        benchsupport::Timed(benchmark::RegisterBenchmark(("module/dialog" + suffix).c_str(), DialogBench, faces));
         for (const vexolin::CommandInfo &command : vexolin::kCommands) {
             char name[16];
             std::snprintf(name, sizeof name, "cmd%02d", command.number);
             for (const Start start : StartsOf(command))
-                benchmark::RegisterBenchmark(
-                    ("module/" + std::string(name) + suffix + "/" + benchsupport::Name(start)).c_str(),
-                    CommandBench, faces, command, start)
-                    ->Unit(benchmark::kMillisecond);
+                benchsupport::Timed(benchmark::RegisterBenchmark(
+                    ("module/" + std::string(name) + suffix + "/" + benchsupport::Name(start)).c_str(), CommandBench,
+                    faces, command, start));
         }
     }
     return true;

@@ -94,14 +94,14 @@ const bool kRegistered = [] {
     for (const MeshKind kind : {MeshKind::NoisyGrid, MeshKind::GridWithDuplicates}) {
         for (const int faces : benchsupport::kFaceCounts) {
             const std::string suffix = std::string("/") + benchsupport::Name(kind) + "/" + std::to_string(faces);
-            benchmark::RegisterBenchmark(("neighbor_edge_floor" + suffix).c_str(), EdgeFloorBench, kind, faces)
-                ->Unit(benchmark::kMillisecond);
-            benchmark::RegisterBenchmark(("neighbor_vertex_floor" + suffix).c_str(), VertexFloorBench, kind, faces)
-                ->Unit(benchmark::kMillisecond);
+            benchsupport::Timed(
+                benchmark::RegisterBenchmark(("neighbor_edge_floor" + suffix).c_str(), EdgeFloorBench, kind, faces));
+            benchsupport::Timed(benchmark::RegisterBenchmark(("neighbor_vertex_floor" + suffix).c_str(),
+                                                             VertexFloorBench, kind, faces));
             for (int command = 16; command <= 25; ++command)
-                benchmark::RegisterBenchmark(("neighbor_cmd" + std::to_string(command) + suffix).c_str(),
-                                             NeighborCommand, kind, faces, command)
-                    ->Unit(benchmark::kMillisecond);
+                benchsupport::Timed(
+                    benchmark::RegisterBenchmark(("neighbor_cmd" + std::to_string(command) + suffix).c_str(),
+                                                 NeighborCommand, kind, faces, command));
         }
     }
     return true;

@@ -4,14 +4,16 @@
 #include <bit>
 #include <cmath>
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <vector>
 
 #include "select/flat_hash.h"
 #include "select/mesh_view.h"
-#include "select/twin_grid.h"
-#include "select/selection_calls.h"
+#include "select/parallel.h"
 #include "select/scratch.h"
+#include "select/selection_calls.h"
+#include "select/twin_grid.h"
 
 // The twin searches index the live vertices once per command instead of
 // walking all of them for every candidate: a grid sorted by cell
@@ -142,36 +144,66 @@ private:
     ScratchVector<int32_t> order_;
 };
 
+// Every live vertex, read once through the host and filed in the twin grid
+// (finite positions; with `keepUnbounded`, the others without a NaN kept
+// apart), which is then indexed on a side task (select/parallel.h) while
+// the host's thread goes on asking the selection.
+class FiledVertices {
+public:
+    void Start(MeshView &mesh, bool keepUnbounded) {
+        grid_.Reserve(static_cast<std::size_t>(mesh.ReadVertexSlots()));
+        std::vector<Unbounded> &unbounded = *unbounded_;
+        mesh.VisitLiveVertices([&](int32_t v, const cmq::CMQVec3 &p) {
+            if (IsFinite(p))
+                grid_.File(v, p);
+            else if (keepUnbounded && !HasNaN(p))
+                unbounded.push_back({p, v});
+        });
+        indexing_.emplace(
+            [this, &unbounded] {
+                grid_.Index();
+                std::sort(unbounded.begin(), unbounded.end(), Before);
+            },
+            grid_.Filed());
+    }
+    bool Started() const { return indexing_.has_value(); }
+    // Waits for the index, after Start.
+    const TwinGrid &Grid() {
+        indexing_->Wait();
+        return grid_;
+    }
+    // Whether a vertex other than v kept apart stands exactly at p (which
+    // is not finite); after Grid.
+    bool HasUnboundedTwin(const cmq::CMQVec3 &p, int32_t v) const {
+        const auto [first, last] = std::equal_range(unbounded_->begin(), unbounded_->end(), Unbounded{p, -1}, Before);
+        return std::any_of(first, last, [&](const Unbounded &u) { return u.vertex != v; });
+    }
+    const std::vector<Unbounded> &KeptApart() const { return *unbounded_; }
+
+private:
+    static bool Before(const Unbounded &a, const Unbounded &b) { return PositionBefore(a.position, b.position); }
+
+    TwinGrid grid_;
+    ScratchVector<Unbounded> unbounded_; // sorted by position once indexed
+    std::optional<SideTask> indexing_;   // last: waited for before the rest goes
+};
+
 // Decides, for every queued point of `reached`, whether a live vertex other
 // than itself stands exactly where it does: all of them searched together
-// in the twin grid. Points that are not live take their positions from the
-// host.
-void SearchExactTwins(MeshView &mesh, ReachedPoints &reached) {
-    TwinGrid grid;
-    grid.Reserve(static_cast<std::size_t>(reached.Slots()));
-    ScratchVector<Unbounded> unboundedVector;
-    std::vector<Unbounded> &unbounded = *unboundedVector;
-    mesh.VisitLiveVertices([&](int32_t v, const cmq::CMQVec3 &p) {
-        if (IsFinite(p)) grid.File(v, p);
-        else if (!HasNaN(p)) unbounded.push_back({p, v});
-        else if (reached.IsQueued(v)) reached.Decide(v, false);
-    });
-    grid.Index();
+// in the twin grid of `filed` (started with the unbounded kept). Points that
+// are not filed or kept apart take their positions from the host.
+void DecideExactTwins(const MeshView &mesh, FiledVertices &filed, ReachedPoints &reached) {
+    const TwinGrid &grid = filed.Grid();
     grid.SearchFiledExact([&](int32_t v) { return reached.IsQueued(v); },
                           [&](int32_t v, bool hasTwin) { reached.Decide(v, hasTwin); });
-    const auto before = [](const Unbounded &a, const Unbounded &b) { return PositionBefore(a.position, b.position); };
-    std::sort(unbounded.begin(), unbounded.end(), before);
-    const auto hasUnboundedTwin = [&](const cmq::CMQVec3 &p, int32_t v) {
-        const auto [first, last] = std::equal_range(unbounded.begin(), unbounded.end(), Unbounded{p, -1}, before);
-        return std::any_of(first, last, [&](const Unbounded &u) { return u.vertex != v; });
-    };
-    for (const Unbounded &u : unbounded)
-        if (reached.IsQueued(u.vertex)) reached.Decide(u.vertex, hasUnboundedTwin(u.position, u.vertex));
-    // What is still queued is not live: its position the host tells.
+    for (const Unbounded &u : filed.KeptApart())
+        if (reached.IsQueued(u.vertex)) reached.Decide(u.vertex, filed.HasUnboundedTwin(u.position, u.vertex));
+    // What is still queued is not live, or stands at a NaN: its position the
+    // host tells.
     for (const int32_t v : reached.Queued()) {
         if (!reached.IsQueued(v)) continue;
         const cmq::CMQVec3 p = mesh.Object().GetVertexPosition(v);
-        reached.Decide(v, IsFinite(p) ? grid.HasExactTwin(p, v) : !HasNaN(p) && hasUnboundedTwin(p, v));
+        reached.Decide(v, IsFinite(p) ? grid.HasExactTwin(p, v) : !HasNaN(p) && filed.HasUnboundedTwin(p, v));
     }
 }
 
@@ -196,16 +228,25 @@ int FaceToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
     // As for command 25, the points to search are first collected in the
     // order the faces reach them, then searched together, and the found
     // ones selected in the order the faces reached them.
+    //
+    // With side tasks on, the grid is filed at the first point to search and
+    // indexed beside the rest of the walk, whatever the points' number: its
+    // cost is then mostly hidden, and the hash below is not built.
     MeshView mesh(object);
     ReachedPoints reached(mesh.ReadVertexSlots());
+    FiledVertices filed;
+    const bool early = PartsFor(static_cast<std::size_t>(reached.Slots())) > 1;
     mesh.VisitFaces([&](int32_t face, std::size_t) { return sel.IsFaceSelected(face); },
                     [&](const MeshView::Face &face) {
-                        for (const int32_t v : face.points)
-                            if (reached.FirstReach(v) && !sel.IsVertexSelected(v)) reached.Queue(v);
+                        for (const int32_t v : face.points) {
+                            if (!reached.FirstReach(v) || sel.IsVertexSelected(v)) continue;
+                            reached.Queue(v);
+                            if (early && !filed.Started()) filed.Start(mesh, true);
+                        }
                     });
 
     const std::vector<int32_t> &queued = reached.Queued();
-    if (!queued.empty() && queued.size() * 2 < static_cast<std::size_t>(reached.Slots())) {
+    if (!filed.Started() && !queued.empty() && queued.size() * 2 < static_cast<std::size_t>(reached.Slots())) {
         // Few points to search (fewer than half the slots): a hash of every
         // live vertex's exact position, asked for each point, costs less
         // than sorting them all.
@@ -213,7 +254,8 @@ int FaceToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
         const ExactIndex byPosition(mesh);
         for (const int32_t v : queued) reached.Decide(v, byPosition.HasTwin(CandidatePosition(mesh, v), v));
     } else if (!queued.empty()) {
-        SearchExactTwins(mesh, reached);
+        if (!filed.Started()) filed.Start(mesh, true);
+        DecideExactTwins(mesh, filed, reached);
     }
     reached.AddFound(sel);
     sel.Clear(MQ_SELECT_FACE);
@@ -239,6 +281,10 @@ int LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
     // the order the lines reached them.
     MeshView mesh(object);
     ReachedPoints reached(mesh.ReadVertexSlots());
+    // At the first selected line every live vertex is read and filed, and
+    // the grid indexed beside the host's thread while the rest of the lines
+    // are asked.
+    FiledVertices filed;
     const auto reach = [&](int32_t v) {
         if (reached.FirstReach(v)) reached.Queue(v);
     };
@@ -256,6 +302,7 @@ int LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
         return false;
     };
     mesh.VisitFaces(anyLineSelected, [&](const MeshView::Face &face) {
+        if (!filed.Started()) filed.Start(mesh, false);
         for (std::size_t j = firstSelected; j < face.points.size(); ++j) {
             if (j != firstSelected && !sel.IsLineSelected(face.index, static_cast<int32_t>(j))) continue;
             const cmq::CMQLineEnds ends = face.Line(j);
@@ -264,20 +311,12 @@ int LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
         }
     });
 
-    if (!reached.Queued().empty()) {
-        // Every live vertex with a finite position is filed; a reached one
-        // whose position is not finite has no twin.
-        TwinGrid grid;
-        grid.Reserve(static_cast<std::size_t>(reached.Slots()));
-        mesh.VisitLiveVertices([&](int32_t v, const cmq::CMQVec3 &p) {
-            if (IsFinite(p)) grid.File(v, p);
-            else if (reached.IsQueued(v)) reached.Decide(v, false);
-        });
-        grid.Index();
+    if (filed.Started()) {
+        const TwinGrid &grid = filed.Grid();
         grid.SearchFiled([&](int32_t v) { return reached.IsQueued(v); },
                          [&](int32_t v, bool hasTwin) { reached.Decide(v, hasTwin); });
-        // What is still queued was not filed: a slot that is not live,
-        // whose position the host tells.
+        // What is still queued was not filed: a slot that is not live, or a
+        // live vertex whose position is not finite (which has no twin).
         for (const int32_t v : reached.Queued())
             if (reached.IsQueued(v)) reached.Decide(v, grid.HasTwin(mesh.Object().GetVertexPosition(v), v));
         reached.AddFound(sel);

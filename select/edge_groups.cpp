@@ -18,25 +18,17 @@ std::size_t SortLimit(std::size_t lines) { return lines * 4 + 65536; }
 // scanned back line by line.
 constexpr std::size_t kShortRun = 16;
 
-constexpr uint8_t kGroupBits = EdgeGroups::kCountMask | EdgeGroups::kCandidate;
-
 void Join(EdgeGroups &groups, uint32_t leader, uint32_t line) {
     uint8_t &s = groups.state[leader];
     const int count = EdgeGroups::Count(s);
     if (count == 1 && groups.withSecond) groups.second[leader] = line;
     if (count < 3) s = static_cast<uint8_t>(s + 1);
-    if ((groups.state[line] & EdgeGroups::kCovered) != 0) s |= EdgeGroups::kCandidate;
 }
 
-void Open(EdgeGroups &groups, uint32_t line) {
-    uint8_t &s = groups.state[line];
-    s = static_cast<uint8_t>((s & EdgeGroups::kCovered) | 1);
-    if ((s & EdgeGroups::kCovered) != 0) s |= EdgeGroups::kCandidate;
-}
+void Open(EdgeGroups &groups, uint32_t line) { groups.state[line] = 1; }
 
 // Calls visit(line, a, b) for every line of the mesh in order.
-template <class Visit>
-void ForEachLine(const MeshView &mesh, Visit &&visit) {
+template <class Visit> void ForEachLine(const MeshView &mesh, Visit &&visit) {
     const std::span<const int32_t> points = mesh.Points();
     for (const MeshView::Face face : mesh) {
         const uint32_t n = static_cast<uint32_t>(face.points.size());
@@ -81,9 +73,8 @@ void GroupRun(RunEntry *run, std::size_t size, EdgeGroups &groups) {
         }
         return;
     }
-    std::sort(run, run + size, [](const RunEntry &x, const RunEntry &y) {
-        return x.hi != y.hi ? x.hi < y.hi : x.line < y.line;
-    });
+    std::sort(run, run + size,
+              [](const RunEntry &x, const RunEntry &y) { return x.hi != y.hi ? x.hi < y.hi : x.line < y.line; });
     std::size_t leader = 0;
     for (std::size_t i = 0; i < size; ++i) {
         if (run[i].hi != run[leader].hi) leader = i;
@@ -99,9 +90,8 @@ void GroupRun(RunEntry *run, std::size_t size, EdgeGroups &groups) {
 
 void GroupLinesByEdge(const MeshView &mesh, EdgeGroups &groups) {
     const std::size_t count = mesh.LineCount();
+    groups.state.assign(count, 0);
     groups.second.assign(groups.withSecond ? count : 0, 0);
-    groups.anyCandidate = false;
-    for (uint8_t &s : groups.state) s = static_cast<uint8_t>(s & ~kGroupBits);
     if (count == 0) return;
 
     // Every point starts a line, so the points bound the lines' smaller
@@ -121,7 +111,8 @@ void GroupLinesByEdge(const MeshView &mesh, EdgeGroups &groups) {
         ScratchVector<uint32_t> runEndVector;
         std::vector<uint32_t> &runEnd = *runEndVector;
         runEnd.assign(static_cast<std::size_t>(top) + 2, 0);
-        ForEachLine(mesh, [&](uint32_t, int32_t a, int32_t b) { ++runEnd[static_cast<std::size_t>(a < b ? a : b) + 1]; });
+        ForEachLine(mesh,
+                    [&](uint32_t, int32_t a, int32_t b) { ++runEnd[static_cast<std::size_t>(a < b ? a : b) + 1]; });
         for (std::size_t v = 1; v < runEnd.size(); ++v) runEnd[v] += runEnd[v - 1];
         ScratchVector<RunEntry> runsVector;
         std::vector<RunEntry> &runs = *runsVector;
@@ -138,13 +129,6 @@ void GroupLinesByEdge(const MeshView &mesh, EdgeGroups &groups) {
         }
     } else {
         GroupByHashing(mesh, groups);
-    }
-
-    for (const uint8_t s : groups.state) {
-        if ((s & EdgeGroups::kCandidate) != 0) {
-            groups.anyCandidate = true;
-            break;
-        }
     }
 }
 

@@ -15,14 +15,16 @@ namespace selection {
 // The lines of an object grouped by the pair they join, for a whole object
 // at once and in little memory.
 //
-// Line i is line i of the mesh view (Points()[i] is its start). state[i]
-// holds, on the way in, kCovered when the line is covered by the selection.
-// On the way out, the first line of each group (its leader) also has its
-// group's line count in the kCountMask bits (1, 2, or 3 for "three or more")
-// and kCandidate when any line of the group is covered; other lines have
-// count 0. second[i] is the group's second line when the count is at least
-// 2. Walking the lines in order and taking the leaders visits the groups in
+// Line i is line i of the mesh view (Points()[i] is its start). On the way
+// out, the first line of each group (its leader) has its group's line count
+// in state[i] (1, 2, or 3 for "three or more"); other lines have 0.
+// second[i] is the group's second line when the count is at least 2.
+// Walking the lines in order and taking the leaders visits the groups in
 // the order their pairs were first met.
+//
+// The grouping reads the mesh view alone, and nothing else, so it may run
+// beside the host's thread (select/parallel.h) while the command asks the
+// host about the selection.
 //
 // The lines are sorted by their smaller vertex with a counting sort (two
 // sequential passes, 8 bytes per line and 4 per vertex slot, freed on
@@ -33,12 +35,9 @@ namespace selection {
 // grouped through a hash map from each pair's edge key to its first line.
 struct EdgeGroups {
     static constexpr uint8_t kCountMask = 0x03;
-    static constexpr uint8_t kCandidate = 0x40;
-    static constexpr uint8_t kCovered = 0x80;
 
     std::vector<uint8_t> state;
     std::vector<uint32_t> second;
-    bool anyCandidate = false;
     // Whether `second` is wanted: the ridges need each pair's second line,
     // the borders only the counts (and then `second` stays empty, which
     // saves four bytes per line).
@@ -46,8 +45,8 @@ struct EdgeGroups {
 
     static int Count(uint8_t s) { return s & kCountMask; }
 };
-// Fills `groups.second` (when wanted) and the group bits of `groups.state`
-// (whose size must be the mesh's line count, with kCovered set as wanted).
+// Fills `groups.state` (one entry per line of the mesh) and, when wanted,
+// `groups.second`.
 void GroupLinesByEdge(const MeshView &mesh, EdgeGroups &groups);
 
 } // namespace selection

@@ -12,6 +12,7 @@
 #include "mesh/vector_math.h"
 #include "select/edge_groups.h"
 #include "select/mesh_view.h"
+#include "select/parallel.h"
 #include "select/scratch.h"
 
 namespace selection {
@@ -19,6 +20,23 @@ namespace {
 
 constexpr int kEdgeCommand = 14;
 constexpr int kRidgeCommand = 15;
+// Set in the group state of a ridge pair's leader once its fold is found in
+// the window; apart from the count bits.
+constexpr uint8_t kRidge = 0x80;
+
+// The ordinal of the first face whose lines start at or after `line`.
+std::size_t FirstFaceFrom(const MeshView &mesh, std::size_t line) {
+    std::size_t lo = 0;
+    std::size_t hi = mesh.FaceCount();
+    while (lo < hi) {
+        const std::size_t mid = lo + (hi - lo) / 2;
+        if (mesh.FaceAt(mid).first < line)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
 
 // The selection of vertices, asked of the host at most once per vertex slot
 // a face uses (and every time for a point naming no slot).
@@ -37,9 +55,7 @@ public:
 
 private:
     static constexpr int8_t kUnknown = -1;
-    bool Ask(int32_t v) const {
-        return hostapi::MQDoc_IsSelectVertex(mesh_.Object().document, objectIndex_, v) != 0;
-    }
+    bool Ask(int32_t v) const { return hostapi::MQDoc_IsSelectVertex(mesh_.Object().document, objectIndex_, v) != 0; }
     const MeshView &mesh_;
     int objectIndex_;
     ScratchVector<int8_t> known_;
@@ -68,20 +84,20 @@ private:
     VertexSelection vertices_;
 };
 
-// Marks in `state` (one entry per line of the mesh) the lines the selection
-// covers. Each face's selection is asked once, and a line's only when its
+// Sets `covered` (one entry per line of the mesh) to 1 for the lines the
+// selection covers, 0 for the others. Each face's selection is asked once, and a line's only when its
 // face is not selected.
-void ReadCoverage(const MeshView &mesh, int objectIndex, std::vector<uint8_t> &state) {
+void ReadCoverage(const MeshView &mesh, int objectIndex, std::vector<uint8_t> &covered) {
     Coverage coverage(mesh, objectIndex);
-    state.assign(mesh.LineCount(), 0);
+    covered.assign(mesh.LineCount(), 0);
     for (const MeshView::Face face : mesh) {
         const std::size_t n = face.points.size();
         if (coverage.FaceSelected(face)) {
-            std::fill_n(state.data() + face.first, n, EdgeGroups::kCovered);
+            std::fill_n(covered.data() + face.first, n, uint8_t{1});
             continue;
         }
         for (std::size_t k = 0; k < n; ++k)
-            if (coverage.LineCovered(face, k)) state[face.first + k] = EdgeGroups::kCovered;
+            if (coverage.LineCovered(face, k)) covered[face.first + k] = 1;
     }
 }
 
@@ -118,8 +134,7 @@ void AddChosenBorders(const MeshView &mesh, int objectIndex, const EdgeGroups &g
 }
 
 // The frame of line `line` of a face with `points`, positions from `at(v)`.
-template <class PositionOf>
-LineFrame FrameOf(std::span<const int32_t> points, int32_t line, PositionOf &&at) {
+template <class PositionOf> LineFrame FrameOf(std::span<const int32_t> points, int32_t line, PositionOf &&at) {
     const int32_t n = static_cast<int32_t>(points.size());
     if (n == 0 || line < 0 || line >= n) return {};
     // Point i + 1 after point i, around the face (no division: this runs for
@@ -180,9 +195,12 @@ RidgeWindow::RidgeWindow(float low, float high) : lo(low), hi(high) {
 
 RidgeWindow::AngleBound RidgeWindow::BoundAt(double c) {
     AngleBound bound;
-    if (c < -kJointMargin) bound.always = 1;
-    else if (c > std::numbers::pi + kJointMargin) bound.always = -1;
-    else bound.cosine = std::cos(std::clamp(c, 0.0, std::numbers::pi));
+    if (c < -kJointMargin)
+        bound.always = 1;
+    else if (c > std::numbers::pi + kJointMargin)
+        bound.always = -1;
+    else
+        bound.cosine = std::cos(std::clamp(c, 0.0, std::numbers::pi));
     return bound;
 }
 
@@ -214,8 +232,7 @@ bool RidgeWindow::ContainsJoint(float dot, bool behind) const {
 }
 
 RidgeWindow RidgeWindow::From(const vexolin::Options &input) {
-    if (input.suppl)
-        return {(input.angle1 - 180.0f) * kDegreesToRadians, (input.angle2 - 180.0f) * kDegreesToRadians};
+    if (input.suppl) return {(input.angle1 - 180.0f) * kDegreesToRadians, (input.angle2 - 180.0f) * kDegreesToRadians};
     return {(-input.angle2) * kDegreesToRadians, (-input.angle1) * kDegreesToRadians};
 }
 
@@ -269,61 +286,92 @@ int SelectEdgeRidge(cmq::CMQObject &object, const vexolin::Options &input, Selec
         // applies its changes when the command ends, so the selection
         // asked is the one the command started from. With several objects
         // the results accumulate instead.
+        //
+        // The grouping needs nothing the host is asked, so it runs beside
+        // the questions.
         Coverage coverage(mesh, objectIndex);
+        SideTask grouping([&] { GroupLinesByEdge(mesh, groups); }, mesh.LineCount());
         const std::size_t firstCovered = FirstCoveredLine(mesh, coverage);
-        groups.state.assign(mesh.LineCount(), 0);
-        GroupLinesByEdge(mesh, groups);
+        grouping.Wait();
         if (!input.allObjects) plan.Clear(MQ_SELECT_ALL);
         AddChosenBorders(mesh, objectIndex, groups, coverage, firstCovered, plan);
         return 1;
     }
-    ReadCoverage(mesh, objectIndex, groups.state);
-    // The lines grouped by vertex pair; the group leaders in line order are
-    // the pairs in the order they were first met.
-    GroupLinesByEdge(mesh, groups);
-    const bool restricted = groups.anyCandidate;
-    const auto chosen = [&](uint8_t state, int count) {
-        return EdgeGroups::Count(state) == count && (!restricted || (state & EdgeGroups::kCandidate) != 0);
-    };
-
-    // Ridges: each line's face, for the second line of a pair, and every
-    // used vertex's position, read before the first change is recorded
-    // (the plan allocates as it grows).
+    // Ridges. The grouping and each line's face (for the second line of a
+    // pair) need only the faces read, so they are worked out beside the
+    // host's thread while it is asked the selection's coverage and every
+    // used vertex's position.
     ScratchVector<uint32_t> faceOfVector;
     std::vector<uint32_t> &faceOf = *faceOfVector;
-    faceOf.resize(mesh.LineCount());
-    for (std::size_t f = 0; f < mesh.FaceCount(); ++f) {
-        const MeshView::Face face = mesh.FaceAt(f);
-        std::fill_n(faceOf.data() + face.first, face.points.size(), static_cast<uint32_t>(f));
-    }
+    SideTask grouping(
+        [&] {
+            // The lines grouped by vertex pair; the group leaders in line
+            // order are the pairs in the order they were first met.
+            GroupLinesByEdge(mesh, groups);
+            faceOf.resize(mesh.LineCount());
+            for (std::size_t f = 0; f < mesh.FaceCount(); ++f) {
+                const MeshView::Face face = mesh.FaceAt(f);
+                std::fill_n(faceOf.data() + face.first, face.points.size(), static_cast<uint32_t>(f));
+            }
+        },
+        mesh.LineCount());
+    ScratchVector<uint8_t> coveredVector;
+    std::vector<uint8_t> &covered = *coveredVector;
+    ReadCoverage(mesh, objectIndex, covered);
     mesh.ReadPositions();
+    grouping.Wait();
+
+    // A pair of two lines is a candidate when either line is covered, or
+    // when no line at all is.
+    const bool restricted = std::find(covered.begin(), covered.end(), uint8_t{1}) != covered.end();
     const RidgeWindow window = RidgeWindow::From(input);
-    if (!input.allObjects) plan.Clear(MQ_SELECT_ALL);
-    const auto selectRidges = [&](const auto &position) {
-        for (const MeshView::Face face : mesh) {
+    // Marks kRidge on the leader of every chosen pair whose fold lies in the
+    // window, for the faces from ordinal `begin` to `end`: a part writes
+    // only its own lines' entries, so parts may run side by side.
+    const auto markRidges = [&](const auto &position, std::size_t begin, std::size_t end) {
+        for (std::size_t f = begin; f < end; ++f) {
+            const MeshView::Face face = mesh.FaceAt(f);
             for (uint32_t k = 0; k < face.points.size(); ++k) {
                 const uint32_t i = face.first + k;
-                if (!chosen(groups.state[i], 2)) continue;
+                if (EdgeGroups::Count(groups.state[i]) != 2) continue;
                 const uint32_t s = groups.second[i];
+                if (restricted && covered[i] == 0 && covered[s] == 0) continue;
                 const MeshView::Face other = mesh.FaceAt(faceOf[s]);
-                const auto otherLine = static_cast<int32_t>(s - other.first);
                 const LineFrame f1 = FrameOf(face.points, static_cast<int32_t>(k), position);
-                const LineFrame f2 = FrameOf(other.points, otherLine, position);
-                if (FoldInWindow(window, f1, f2)) {
-                    plan.AddLine(objectIndex, face.index, static_cast<int32_t>(k));
-                    plan.AddLine(objectIndex, other.index, otherLine);
-                }
+                const LineFrame f2 = FrameOf(other.points, static_cast<int32_t>(s - other.first), position);
+                if (FoldInWindow(window, f1, f2)) groups.state[i] |= kRidge;
             }
         }
     };
     // With every point naming a slot whose position was read (as for any
     // host that keeps its contract), positions are taken straight from the
-    // list.
+    // list, and the faces are split into parts of about equal line counts.
+    // Otherwise a position may have to be asked of the host, on its thread.
     if (mesh.EveryPointRead()) {
         const std::span<const cmq::CMQVec3> read = mesh.Positions();
-        selectRidges([read](int32_t v) { return read[static_cast<std::size_t>(v)]; });
+        const auto position = [read](int32_t v) { return read[static_cast<std::size_t>(v)]; };
+        const std::size_t parts = PartsFor(mesh.LineCount());
+        const auto faceAtPart = [&](std::size_t part) {
+            if (part == parts) return mesh.FaceCount();
+            return FirstFaceFrom(mesh, mesh.LineCount() / parts * part);
+        };
+        RunParts(parts, mesh.LineCount(),
+                 [&](std::size_t part) { markRidges(position, faceAtPart(part), faceAtPart(part + 1)); });
     } else {
-        selectRidges([&mesh](int32_t v) { return mesh.Position(v); });
+        markRidges([&mesh](int32_t v) { return mesh.Position(v); }, 0, mesh.FaceCount());
+    }
+
+    // The marked pairs, in line order: the leader, then the second line.
+    if (!input.allObjects) plan.Clear(MQ_SELECT_ALL);
+    for (const MeshView::Face face : mesh) {
+        for (uint32_t k = 0; k < face.points.size(); ++k) {
+            const uint32_t i = face.first + k;
+            if ((groups.state[i] & kRidge) == 0) continue;
+            const uint32_t s = groups.second[i];
+            const MeshView::Face other = mesh.FaceAt(faceOf[s]);
+            plan.AddLine(objectIndex, face.index, static_cast<int32_t>(k));
+            plan.AddLine(objectIndex, other.index, static_cast<int32_t>(s - other.first));
+        }
     }
     return 1;
 }

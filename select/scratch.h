@@ -15,10 +15,11 @@
 // After a command that failed (it may have failed for want of memory), the
 // pools give back everything they hold: ReleaseScratchPools.
 //
-// Borrowers may nest (each takes its own vector). Single-threaded, as every
-// command runs on the host's user-interface thread.
+// Borrowers may nest (each takes its own vector). The pools are shared by a
+// command's side tasks (select/parallel.h): a short spin lock guards them.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <utility>
 #include <vector>
@@ -36,24 +37,42 @@ inline std::size_t pooledBytes = 0;
 inline constexpr int kMaxPools = 32;
 inline void (*releasers[kMaxPools])() = {};
 inline int releaserCount = 0;
+
+// Held while a pool or the figures above are read or changed: a few moves
+// of a vector at most, so waiting threads spin.
+inline std::atomic_flag poolsBusy = ATOMIC_FLAG_INIT;
+class PoolsLock {
+public:
+    PoolsLock() noexcept {
+        while (poolsBusy.test_and_set(std::memory_order_acquire)) {}
+    }
+    ~PoolsLock() { poolsBusy.clear(std::memory_order_release); }
+    PoolsLock(const PoolsLock &) = delete;
+    PoolsLock &operator=(const PoolsLock &) = delete;
+};
 } // namespace scratch_detail
 
 // Bytes of capacity the pools hold now.
-inline std::size_t PooledScratchBytes() { return scratch_detail::pooledBytes; }
+inline std::size_t PooledScratchBytes() {
+    const scratch_detail::PoolsLock lock;
+    return scratch_detail::pooledBytes;
+}
 
 // Frees every vector the pools hold.
 inline void ReleaseScratchPools() noexcept {
+    const scratch_detail::PoolsLock lock;
     for (int i = 0; i < scratch_detail::releaserCount; ++i) scratch_detail::releasers[i]();
 }
 
-template <class T>
-class ScratchVector {
+template <class T> class ScratchVector {
 public:
     ScratchVector() : vector_(Take()) {}
     ~ScratchVector() {
         vector_.clear();
         const std::size_t bytes = vector_.capacity() * sizeof(T);
-        if (bytes == 0 || bytes > kScratchPoolCap - scratch_detail::pooledBytes) return; // freed
+        if (bytes == 0) return;
+        const scratch_detail::PoolsLock lock;
+        if (bytes > kScratchPoolCap - scratch_detail::pooledBytes) return; // freed
         if (!Registered()) return;
         try {
             Pool().push_back(std::move(vector_));
@@ -76,6 +95,7 @@ private:
         return pool;
     }
     // Registers this type's releaser once; false when the table is full.
+    // With the pools locked.
     static bool Registered() {
         static const bool registered = [] {
             if (scratch_detail::releaserCount == scratch_detail::kMaxPools) return false;
@@ -90,6 +110,7 @@ private:
         std::vector<std::vector<T>>().swap(pool);
     }
     static std::vector<T> Take() {
+        const scratch_detail::PoolsLock lock;
         std::vector<std::vector<T>> &pool = Pool();
         if (pool.empty()) return {};
         std::vector<T> taken = std::move(pool.back());

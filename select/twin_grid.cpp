@@ -90,25 +90,25 @@ void SortByKey(std::vector<Keyed> &keyed, unsigned keyBits) {
 
 } // namespace
 
-void TwinGrid::Reserve(std::size_t count) {
-    filed_->reserve(count);
-    cells_->reserve(count);
-}
+void TwinGrid::Reserve(std::size_t count) { filed_->reserve(count); }
 
-void TwinGrid::File(int32_t v, const cmq::CMQVec3 &p) {
-    const Cell cell = {HomeCell(p.x), HomeCell(p.y), HomeCell(p.z)};
-    if (filed_->empty()) lowest_ = highest_ = cell;
-    for (std::size_t a = 0; a < 3; ++a) {
-        lowest_[a] = std::min(lowest_[a], cell[a]);
-        highest_[a] = std::max(highest_[a], cell[a]);
-    }
-    filed_->push_back({p, v});
-    cells_->push_back(cell);
-}
+void TwinGrid::File(int32_t v, const cmq::CMQVec3 &p) { filed_->push_back({p, v}); }
 
 void TwinGrid::Index() {
     const std::vector<Point> &filed = *filed_;
     if (filed.empty()) return;
+    ScratchVector<Cell> cellsVector;
+    std::vector<Cell> &cells = *cellsVector;
+    cells.reserve(filed.size());
+    for (const Point &point : filed) {
+        const Cell cell = {HomeCell(point.position.x), HomeCell(point.position.y), HomeCell(point.position.z)};
+        if (cells.empty()) lowest_ = highest_ = cell;
+        for (std::size_t a = 0; a < 3; ++a) {
+            lowest_[a] = std::min(lowest_[a], cell[a]);
+            highest_[a] = std::max(highest_[a], cell[a]);
+        }
+        cells.push_back(cell);
+    }
     // Each axis's key part runs from 1 above 0 to 1 below its top, so that
     // the cells next to every filed one have a part too. When the three
     // parts would need more than 63 bits (coordinates spread over hundreds
@@ -128,7 +128,8 @@ void TwinGrid::Index() {
     };
     unsigned keyBits = fit();
     while (keyBits > 63) {
-        const auto widest = static_cast<std::size_t>(std::max_element(keyBits_.begin(), keyBits_.end()) - keyBits_.begin());
+        const auto widest =
+            static_cast<std::size_t>(std::max_element(keyBits_.begin(), keyBits_.end()) - keyBits_.begin());
         ++shift_[widest];
         keyBits = fit();
     }
@@ -136,18 +137,15 @@ void TwinGrid::Index() {
     ScratchVector<Keyed> keyedVector;
     std::vector<Keyed> &keyed = *keyedVector;
     keyed.reserve(filed.size());
-    {
-        const std::vector<Cell> &cells = *cells_;
-        for (std::size_t i = 0; i < filed.size(); ++i) {
-            uint64_t key = 0;
-            for (std::size_t a = 3; a-- > 0;) {
-                const auto part = static_cast<uint64_t>((cells[i][a] >> shift_[a]) - base_[a]);
-                key = (key << keyBits_[a]) | part;
-            }
-            keyed.push_back({key, static_cast<uint32_t>(i)});
+    for (std::size_t i = 0; i < filed.size(); ++i) {
+        uint64_t key = 0;
+        for (std::size_t a = 3; a-- > 0;) {
+            const auto part = static_cast<uint64_t>((cells[i][a] >> shift_[a]) - base_[a]);
+            key = (key << keyBits_[a]) | part;
         }
-        std::vector<Cell>().swap(*cells_);
+        keyed.push_back({key, static_cast<uint32_t>(i)});
     }
+    std::vector<Cell>().swap(cells);
     SortByKey(keyed, keyBits);
 
     std::vector<uint64_t> &keys = *keys_;
@@ -170,8 +168,8 @@ void TwinGrid::Index() {
     for (std::size_t k = 1; k < keys.size(); ++k) {
         if (keys[k] == keys[begin]) continue;
         if (k - begin > 1)
-            std::sort(points.begin() + static_cast<std::ptrdiff_t>(begin), points.begin() + static_cast<std::ptrdiff_t>(k),
-                      byPosition);
+            std::sort(points.begin() + static_cast<std::ptrdiff_t>(begin),
+                      points.begin() + static_cast<std::ptrdiff_t>(k), byPosition);
         begin = k;
     }
 }
@@ -194,9 +192,8 @@ bool TwinGrid::HasExactTwin(const cmq::CMQVec3 &p, int32_t v) const {
     const auto [first, last] = std::equal_range(keys.begin(), keys.end(), key);
     const auto begin = points_->begin() + (first - keys.begin());
     const auto end = points_->begin() + (last - keys.begin());
-    const auto at = std::lower_bound(begin, end, p, [](const Point &a, const cmq::CMQVec3 &q) {
-        return PositionBefore(a.position, q);
-    });
+    const auto at = std::lower_bound(
+        begin, end, p, [](const Point &a, const cmq::CMQVec3 &q) { return PositionBefore(a.position, q); });
     for (auto it = at; it != end && ExactlyEqual(it->position, p); ++it)
         if (it->vertex != v) return true;
     return false;
@@ -215,6 +212,27 @@ bool TwinGrid::Scan(std::size_t first, uint64_t lo, uint64_t hi, const cmq::CMQV
     for (std::size_t k = first; keys[k] <= hi; ++k)
         if (keys[k] >= lo && points[k].vertex != v && IsNearTwin(p, points[k].position)) return true;
     return false;
+}
+
+TwinGrid::Cursors TwinGrid::CursorsAt(std::size_t i) const {
+    // Where the cursors of HasTwinAt stand after a search of every filed
+    // vertex before i: at the first key of each row offset's start for i.
+    const std::vector<uint64_t> &keys = *keys_;
+    const uint64_t key = keys[i];
+    const unsigned yShift = keyBits_[0];
+    const unsigned zShift = keyBits_[0] + keyBits_[1];
+    const auto homeX = static_cast<int64_t>(key & ((uint64_t{1} << yShift) - 1));
+    const auto homeY = static_cast<int64_t>((key >> yShift) & ((uint64_t{1} << keyBits_[1]) - 1));
+    const auto homeZ = static_cast<int64_t>(key >> zShift);
+    Cursors cursors{};
+    for (int64_t dz = -1; dz <= 1; ++dz)
+        for (int64_t dy = -1; dy <= 1; ++dy) {
+            const uint64_t start = (static_cast<uint64_t>(homeZ + dz) << zShift) |
+                                   (static_cast<uint64_t>(homeY + dy) << yShift) | static_cast<uint64_t>(homeX - 1);
+            cursors[static_cast<std::size_t>(3 * (dz + 1) + (dy + 1))] =
+                static_cast<std::size_t>(std::lower_bound(keys.begin(), keys.end(), start) - keys.begin());
+        }
+    return cursors;
 }
 
 bool TwinGrid::HasTwinAt(std::size_t i, Cursors &cursors) const {

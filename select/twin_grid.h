@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "mesh/cmq_object.h"
+#include "select/parallel.h"
 #include "select/scratch.h"
 
 namespace selection {
@@ -49,7 +50,9 @@ inline bool IsNearTwin(const cmq::CMQVec3 &p, const cmq::CMQVec3 &q) { return Sq
 inline bool IsFinite(const cmq::CMQVec3 &p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); }
 
 // The exact twin test: +0 equals -0, a NaN equals nothing.
-inline bool ExactlyEqual(const cmq::CMQVec3 &p, const cmq::CMQVec3 &q) { return p.x == q.x && p.y == q.y && p.z == q.z; }
+inline bool ExactlyEqual(const cmq::CMQVec3 &p, const cmq::CMQVec3 &q) {
+    return p.x == q.x && p.y == q.y && p.z == q.z;
+}
 
 // An order of positions without NaN in which equal ones (ExactlyEqual) are
 // equivalent: x, then y, then z.
@@ -71,22 +74,26 @@ public:
     // that is not finite fails every near-twin test; exact twins at an
     // infinity are for the caller to match.
     void File(int32_t v, const cmq::CMQVec3 &p);
-    // Sorts the filed vertices by cell, and each cell's by position. Once,
-    // after the last File and before any search.
+    std::size_t Filed() const { return filed_->size(); }
+    // Works out the filed vertices' cells, and sorts the vertices by cell
+    // and each cell's by position. Once, after the last File and before any
+    // search. Pure computation: it may run on a side task
+    // (select/parallel.h).
     void Index();
 
-    // Searches every filed vertex v for which `wanted(v)` holds, in the
-    // grid's order, and tells `found(v, hasTwin)`: whether another filed
-    // vertex is a near twin of it.
-    template <class Wanted, class Found>
-    void SearchFiled(Wanted &&wanted, Found &&found) const;
+    // Searches every filed vertex v for which `wanted(v)` holds, and tells
+    // `found(v, hasTwin)`: whether another filed vertex is a near twin of
+    // it. The vertices are taken in the grid's order, in parts that may run
+    // side by side (select/parallel.h): `wanted` and `found` may be called
+    // on several threads at once, each vertex on one of them.
+    template <class Wanted, class Found> void SearchFiled(Wanted &&wanted, Found &&found) const;
     // Whether a filed vertex other than v is a near twin of p. For a vertex
     // that was not filed (SearchFiled is faster for those that were).
     bool HasTwin(const cmq::CMQVec3 &p, int32_t v) const;
 
-    // The same two for exact twins.
-    template <class Wanted, class Found>
-    void SearchFiledExact(Wanted &&wanted, Found &&found) const;
+    // The same two for exact twins (`wanted` and `found` as for
+    // SearchFiled).
+    template <class Wanted, class Found> void SearchFiledExact(Wanted &&wanted, Found &&found) const;
     bool HasExactTwin(const cmq::CMQVec3 &p, int32_t v) const;
 
 private:
@@ -115,9 +122,13 @@ private:
     bool Scan(std::size_t first, uint64_t lo, uint64_t hi, const cmq::CMQVec3 &p, int32_t v) const;
     // The search of the filed vertex at place i, its rows found by cursors.
     bool HasTwinAt(std::size_t i, Cursors &cursors) const;
+    // The cursors for a search that starts at place i.
+    Cursors CursorsAt(std::size_t i) const;
+    // Calls search(begin, end) for parts of the filed places that together
+    // make them all, side by side when it pays.
+    template <class Search> void InParts(Search &&search) const;
 
-    ScratchVector<Point> filed_; // in filing order
-    ScratchVector<Cell> cells_;  // beside filed_, until Index
+    ScratchVector<Point> filed_; // in filing order, until Index
     Cell lowest_{};              // the least cell of each axis filed
     Cell highest_{};             // the greatest
 
@@ -131,25 +142,34 @@ private:
     ScratchVector<Point> points_;  // beside keys_
 };
 
-template <class Wanted, class Found>
-void TwinGrid::SearchFiled(Wanted &&wanted, Found &&found) const {
-    Cursors cursors{};
-    const std::vector<Point> &points = *points_;
-    const std::size_t filed = points.empty() ? 0 : points.size() - 1; // the last is the end mark
-    for (std::size_t i = 0; i < filed; ++i)
-        if (wanted(points[i].vertex)) found(points[i].vertex, HasTwinAt(i, cursors));
+template <class Search> void TwinGrid::InParts(Search &&search) const {
+    const std::size_t filed = points_->empty() ? 0 : points_->size() - 1; // the last is the end mark
+    const std::size_t parts = PartsFor(filed);
+    RunParts(parts, filed, [&](std::size_t part) {
+        search(filed / parts * part, part + 1 == parts ? filed : filed / parts * (part + 1));
+    });
 }
 
-template <class Wanted, class Found>
-void TwinGrid::SearchFiledExact(Wanted &&wanted, Found &&found) const {
+template <class Wanted, class Found> void TwinGrid::SearchFiled(Wanted &&wanted, Found &&found) const {
+    InParts([&](std::size_t begin, std::size_t end) {
+        if (begin == end) return;
+        Cursors cursors = CursorsAt(begin);
+        const std::vector<Point> &points = *points_;
+        for (std::size_t i = begin; i < end; ++i)
+            if (wanted(points[i].vertex)) found(points[i].vertex, HasTwinAt(i, cursors));
+    });
+}
+
+template <class Wanted, class Found> void TwinGrid::SearchFiledExact(Wanted &&wanted, Found &&found) const {
     const std::vector<uint64_t> &keys = *keys_;
     const std::vector<Point> &points = *points_;
-    const std::size_t filed = points.empty() ? 0 : points.size() - 1; // the last is the end mark
     const auto same = [&](std::size_t i, std::size_t j) {
         return keys[i] == keys[j] && ExactlyEqual(points[i].position, points[j].position);
     };
-    for (std::size_t i = 0; i < filed; ++i)
-        if (wanted(points[i].vertex)) found(points[i].vertex, (i > 0 && same(i - 1, i)) || same(i, i + 1));
+    InParts([&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i)
+            if (wanted(points[i].vertex)) found(points[i].vertex, (i > 0 && same(i - 1, i)) || same(i, i + 1));
+    });
 }
 
 } // namespace selection

@@ -1,5 +1,7 @@
 #include "standin/core/document.h"
 
+#include "standin/core/host_checks.h"
+
 #include <algorithm>
 #include <unordered_set>
 
@@ -179,12 +181,14 @@ void Document::ClearSelection(MQDWORD kinds) {
 }
 
 Document *Document::FromHandle(MQDocument handle) {
+    CheckThread();
     const void *p = handle;
     if (p != nullptr && p == g_lastDocument) return reinterpret_cast<Document *>(handle);
     return Handles().HasDocument(p) ? reinterpret_cast<Document *>(handle) : nullptr;
 }
 
 Object *Document::ObjectFromHandle(MQObject handle) {
+    CheckThread();
     const void *p = handle;
     if (p != nullptr && p == g_lastObject) return reinterpret_cast<Object *>(handle);
     return Handles().HasObject(p) ? reinterpret_cast<Object *>(handle) : nullptr;

@@ -26,12 +26,18 @@ const std::string &FirstMisbehaviour();
 // Records a misbehaviour unless one is already recorded.
 void ReportMisbehaviour(const std::string &what);
 
+// The calling thread: the plug-in may call the host only on the thread the
+// host called it on (it may compute on threads of its own). With the check
+// on, a host function reached on any thread but the one that turned the
+// check on is recorded as a misbehaviour. Off by default; tests turn it on.
+void CheckCallingThread(bool on);
+
 struct HostileAnswers {
-    std::optional<int32_t> vertexCount;      // reported by MQObj_GetVertexCount
-    std::optional<int32_t> faceCount;        // reported by MQObj_GetFaceCount
-    std::optional<int32_t> facePointCount;   // reported for every face slot
-    bool pointsNameVertexMinusOne = false;   // every face point array holds -1s
-    bool arraysLeftUnwritten = false;        // point arrays and positions are not written
+    std::optional<int32_t> vertexCount;    // reported by MQObj_GetVertexCount
+    std::optional<int32_t> faceCount;      // reported by MQObj_GetFaceCount
+    std::optional<int32_t> facePointCount; // reported for every face slot
+    bool pointsNameVertexMinusOne = false; // every face point array holds -1s
+    bool arraysLeftUnwritten = false;      // point arrays and positions are not written
 };
 
 // Turns hostile mode on with these answers (every other answer is true).
@@ -48,7 +54,18 @@ namespace host_checks_detail {
 [[gnu::visibility("hidden")]]
 #endif
 extern const HostileAnswers *hostile;
+#if defined(__GNUC__) && !defined(_WIN32)
+[[gnu::visibility("hidden")]]
+#endif
+extern bool threadChecked;
+void CheckThread();
 } // namespace host_checks_detail
+
+// Called by every host function that takes a document or object handle: one
+// test of a flag while the thread check is off.
+inline void CheckThread() {
+    if (host_checks_detail::threadChecked) host_checks_detail::CheckThread();
+}
 
 // The answers in force, or null when hostile mode is off.
 inline const HostileAnswers *Hostile() { return host_checks_detail::hostile; }

@@ -1,7 +1,8 @@
 // A test bound to the stand-in host, with one empty document. The host's
-// record of calls naming a deleted face or an index outside the slots is
-// reset before the test and must be empty after it: the host refuses such
-// calls quietly, so without this check a command that makes them passes.
+// record of calls naming a deleted face or an index outside the slots, or
+// made on a thread other than the test's, is reset before the test and must
+// be empty after it: the host refuses such calls quietly, so without this
+// check a command that makes them passes.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,9 +18,13 @@ class HostTest : public ::testing::Test {
 protected:
     void SetUp() override {
         standin::ResetMisbehaviour();
+        standin::CheckCallingThread(true);
         ASSERT_TRUE(hostapi::Bind(STANDIN_HOST_PATH));
     }
-    void TearDown() override { EXPECT_EQ(standin::FirstMisbehaviour(), "") << "a call the host had to refuse"; }
+    void TearDown() override {
+        EXPECT_EQ(standin::FirstMisbehaviour(), "") << "a call the host had to refuse";
+        standin::CheckCallingThread(false);
+    }
 
     // Adds an object and returns its wrapper as the plug-in sees it.
     cmq::CMQObject AddObject(const char *name = "obj") {

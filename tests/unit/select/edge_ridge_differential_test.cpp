@@ -4,14 +4,18 @@
 // keys to every occurrence in the order found) and one through the command,
 // which groups lines by sorting them by their smaller vertex or, for odd
 // indices, through a hash map of edge keys. Compared: the result, every
-// object's final selection, and the selection changes in call order.
+// object's final selection, and the selection changes in call order. The
+// suite runs once with side threads off and once with four threads, side
+// tasks started for every document however small.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "select/edge_ridge.h"
+#include "select/parallel.h"
 #include "standin/core/call_log.h"
 #include "standin/core/document.h"
 #include "tests/unit/select/reference/edge_ridge_reference.h"
@@ -102,7 +106,7 @@ cmq::CMQObject Build(standin::Document &doc, const Spec &spec) {
     standin::Object &o = *doc.ObjectAt(i);
     for (int32_t v = 0; v < spec.vertexSlots; ++v)
         o.AddVertex(v < static_cast<int32_t>(spec.positions.size()) ? spec.positions[static_cast<std::size_t>(v)]
-                                                                     : MQPoint{0, 0, 0});
+                                                                    : MQPoint{0, 0, 0});
     for (const auto &face : spec.faces) o.AddFace(face);
     for (const int32_t f : spec.deleted) o.DeleteFace(f);
     for (const int32_t v : spec.selVertices) o.SelectVertex(v, true);
@@ -143,16 +147,25 @@ template <class Run> Outcome RunOn(const Spec &spec, Run run) {
     return out;
 }
 
-class EdgeRidgeDifferential : public testsupport::HostTest {};
+class EdgeRidgeDifferential : public testsupport::HostTest, public ::testing::WithParamInterface<int> {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        selection::SetThreading({GetParam(), 0});
+    }
+    void TearDown() override {
+        selection::SetThreading(selection::DefaultThreading());
+        HostTest::TearDown();
+    }
+};
 
-TEST_F(EdgeRidgeDifferential, MatchesTheLiteralCommandOnRandomDocuments) {
+TEST_P(EdgeRidgeDifferential, MatchesTheLiteralCommandOnRandomDocuments) {
     int changed = 0;
     for (uint32_t seed = 1; seed <= 6000; ++seed) {
         const Spec spec = RandomSpec(seed);
         const Outcome want = RunOn(spec, reference::EdgeRidge);
-        const Outcome got = RunOn(spec, [](cmq::CMQObject &o, const vexolin::Options &in) {
-            return selection::SelectEdgeRidge(o, in);
-        });
+        const Outcome got = RunOn(
+            spec, [](cmq::CMQObject &o, const vexolin::Options &in) { return selection::SelectEdgeRidge(o, in); });
         ASSERT_EQ(got.result, want.result) << "seed " << seed;
         ASSERT_EQ(got.calls, want.calls) << "seed " << seed;
         ASSERT_EQ(got.vertices, want.vertices) << "seed " << seed;
@@ -167,5 +180,8 @@ TEST_F(EdgeRidgeDifferential, MatchesTheLiteralCommandOnRandomDocuments) {
     // The cases must exercise the selecting paths, not only the clearing.
     EXPECT_GT(changed, 1000);
 }
+
+INSTANTIATE_TEST_SUITE_P(Threads, EdgeRidgeDifferential, ::testing::Values(1, 4),
+                         [](const ::testing::TestParamInfo<int> &param) { return std::to_string(param.param); });
 
 } // namespace
