@@ -7,6 +7,8 @@
 # Legs:
 #   default  optimised build, all tests
 #   asan     AddressSanitizer and UndefinedBehaviorSanitizer build, all tests
+#   tsan     ThreadSanitizer build of the unit tests; runs those of work on
+#            side threads (the differential suites with four threads)
 #   clang    optimised build with Debian's clang, all native tests
 #   tidy     clang-tidy over the plug-in's rooms (.clang-tidy): zero findings
 #   mingw32  the shipped 32-bit Windows DLL: export/import tables, SSE2-only
@@ -21,7 +23,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-all_legs=(default asan clang tidy mingw32 release mingw64 linux32)
+all_legs=(default asan tsan clang tidy mingw32 release mingw64 linux32)
 legs=("$@")
 [ ${#legs[@]} -eq 0 ] && legs=("${all_legs[@]}")
 
@@ -30,7 +32,7 @@ die() { echo "test-all: ERROR: $*" >&2; exit 1; }
 need_groups=(build)
 for leg in "${legs[@]}"; do
   case "$leg" in
-    default | asan) ;;
+    default | asan | tsan) ;;
     clang | tidy) need_groups+=(clang) ;;
     mingw32) need_groups+=(windows wine32) ;;
     mingw64) need_groups+=(windows) ;;
