@@ -61,8 +61,8 @@ enum class MeshKind {
     GridWithDuplicates,
 };
 
-inline constexpr MeshKind kMeshKinds[] = {MeshKind::NoisyGrid, MeshKind::CubeClockwise, MeshKind::CubeCounterClockwise,
-                                          MeshKind::GridWithDuplicates};
+inline constexpr MeshKind kMeshKinds[] = {MeshKind::NoisyGrid, MeshKind::CubeClockwise,
+                                          MeshKind::CubeCounterClockwise, MeshKind::GridWithDuplicates};
 
 // A short name for benchmark labels: "grid", "cube_cw", "cube_ccw", "grid_dup".
 const char *Name(MeshKind kind);
@@ -72,10 +72,10 @@ const char *Name(MeshKind kind);
 // commands take.
 struct BenchMesh {
     MeshKind kind = MeshKind::NoisyGrid;
-    int32_t faces = 0;      // face slots (all live)
-    int32_t vertices = 0;   // vertex slots (all in use)
-    int64_t lines = 0;      // face lines, the sum of the point counts
-    int32_t duplicates = 0; // vertex slots that copy another's position
+    int32_t faces = 0;       // face slots (all live)
+    int32_t vertices = 0;    // vertex slots (all in use)
+    int64_t lines = 0;       // face lines, the sum of the point counts
+    int32_t duplicates = 0;  // vertex slots that copy another's position
 
     std::unique_ptr<standin::Document> document;
     cmq::CMQObject object;

@@ -28,7 +28,8 @@ void Join(EdgeGroups &groups, uint32_t leader, uint32_t line) {
 void Open(EdgeGroups &groups, uint32_t line) { groups.state[line] = 1; }
 
 // Calls visit(line, a, b) for every line of the mesh in order.
-template <class Visit> void ForEachLine(const MeshView &mesh, Visit &&visit) {
+template <class Visit>
+void ForEachLine(const MeshView &mesh, Visit &&visit) {
     const std::span<const int32_t> points = mesh.Points();
     for (const MeshView::Face face : mesh) {
         const uint32_t n = static_cast<uint32_t>(face.points.size());
@@ -73,8 +74,9 @@ void GroupRun(RunEntry *run, std::size_t size, EdgeGroups &groups) {
         }
         return;
     }
-    std::sort(run, run + size,
-              [](const RunEntry &x, const RunEntry &y) { return x.hi != y.hi ? x.hi < y.hi : x.line < y.line; });
+    std::sort(run, run + size, [](const RunEntry &x, const RunEntry &y) {
+        return x.hi != y.hi ? x.hi < y.hi : x.line < y.line;
+    });
     std::size_t leader = 0;
     for (std::size_t i = 0; i < size; ++i) {
         if (run[i].hi != run[leader].hi) leader = i;
@@ -111,8 +113,7 @@ void GroupLinesByEdge(const MeshView &mesh, EdgeGroups &groups) {
         ScratchVector<uint32_t> runEndVector;
         std::vector<uint32_t> &runEnd = *runEndVector;
         runEnd.assign(static_cast<std::size_t>(top) + 2, 0);
-        ForEachLine(mesh,
-                    [&](uint32_t, int32_t a, int32_t b) { ++runEnd[static_cast<std::size_t>(a < b ? a : b) + 1]; });
+        ForEachLine(mesh, [&](uint32_t, int32_t a, int32_t b) { ++runEnd[static_cast<std::size_t>(a < b ? a : b) + 1]; });
         for (std::size_t v = 1; v < runEnd.size(); ++v) runEnd[v] += runEnd[v - 1];
         ScratchVector<RunEntry> runsVector;
         std::vector<RunEntry> &runs = *runsVector;

@@ -55,7 +55,9 @@ public:
 
 private:
     static constexpr int8_t kUnknown = -1;
-    bool Ask(int32_t v) const { return hostapi::MQDoc_IsSelectVertex(mesh_.Object().document, objectIndex_, v) != 0; }
+    bool Ask(int32_t v) const {
+        return hostapi::MQDoc_IsSelectVertex(mesh_.Object().document, objectIndex_, v) != 0;
+    }
     const MeshView &mesh_;
     int objectIndex_;
     ScratchVector<int8_t> known_;
@@ -85,8 +87,8 @@ private:
 };
 
 // Sets `covered` (one entry per line of the mesh) to 1 for the lines the
-// selection covers, 0 for the others. Each face's selection is asked once, and a line's only when its
-// face is not selected.
+// selection covers, 0 for the others. Each face's selection is asked once,
+// and a line's only when its face is not selected.
 void ReadCoverage(const MeshView &mesh, int objectIndex, std::vector<uint8_t> &covered) {
     Coverage coverage(mesh, objectIndex);
     covered.assign(mesh.LineCount(), 0);
@@ -134,7 +136,8 @@ void AddChosenBorders(const MeshView &mesh, int objectIndex, const EdgeGroups &g
 }
 
 // The frame of line `line` of a face with `points`, positions from `at(v)`.
-template <class PositionOf> LineFrame FrameOf(std::span<const int32_t> points, int32_t line, PositionOf &&at) {
+template <class PositionOf>
+LineFrame FrameOf(std::span<const int32_t> points, int32_t line, PositionOf &&at) {
     const int32_t n = static_cast<int32_t>(points.size());
     if (n == 0 || line < 0 || line >= n) return {};
     // Point i + 1 after point i, around the face (no division: this runs for
@@ -195,12 +198,9 @@ RidgeWindow::RidgeWindow(float low, float high) : lo(low), hi(high) {
 
 RidgeWindow::AngleBound RidgeWindow::BoundAt(double c) {
     AngleBound bound;
-    if (c < -kJointMargin)
-        bound.always = 1;
-    else if (c > std::numbers::pi + kJointMargin)
-        bound.always = -1;
-    else
-        bound.cosine = std::cos(std::clamp(c, 0.0, std::numbers::pi));
+    if (c < -kJointMargin) bound.always = 1;
+    else if (c > std::numbers::pi + kJointMargin) bound.always = -1;
+    else bound.cosine = std::cos(std::clamp(c, 0.0, std::numbers::pi));
     return bound;
 }
 
@@ -232,7 +232,8 @@ bool RidgeWindow::ContainsJoint(float dot, bool behind) const {
 }
 
 RidgeWindow RidgeWindow::From(const vexolin::Options &input) {
-    if (input.suppl) return {(input.angle1 - 180.0f) * kDegreesToRadians, (input.angle2 - 180.0f) * kDegreesToRadians};
+    if (input.suppl)
+        return {(input.angle1 - 180.0f) * kDegreesToRadians, (input.angle2 - 180.0f) * kDegreesToRadians};
     return {(-input.angle2) * kDegreesToRadians, (-input.angle1) * kDegreesToRadians};
 }
 

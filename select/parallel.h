@@ -67,7 +67,8 @@ private:
 // Runs part(i) for i from 0 to parts - 1, each part of about `size / parts`
 // elements: part 0 on the calling thread, the others as side tasks. Returns
 // when all have ended, throwing what the first failed part threw.
-template <class Part> void RunParts(std::size_t parts, std::size_t size, Part &&part) {
+template <class Part>
+void RunParts(std::size_t parts, std::size_t size, Part &&part) {
     std::vector<std::unique_ptr<SideTask>> others;
     others.reserve(parts > 0 ? parts - 1 : 0);
     for (std::size_t i = 1; i < parts; ++i)

@@ -64,7 +64,8 @@ inline void ReleaseScratchPools() noexcept {
     for (int i = 0; i < scratch_detail::releaserCount; ++i) scratch_detail::releasers[i]();
 }
 
-template <class T> class ScratchVector {
+template <class T>
+class ScratchVector {
 public:
     ScratchVector() : vector_(Take()) {}
     ~ScratchVector() {

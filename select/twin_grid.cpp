@@ -128,8 +128,7 @@ void TwinGrid::Index() {
     };
     unsigned keyBits = fit();
     while (keyBits > 63) {
-        const auto widest =
-            static_cast<std::size_t>(std::max_element(keyBits_.begin(), keyBits_.end()) - keyBits_.begin());
+        const auto widest = static_cast<std::size_t>(std::max_element(keyBits_.begin(), keyBits_.end()) - keyBits_.begin());
         ++shift_[widest];
         keyBits = fit();
     }
@@ -168,8 +167,8 @@ void TwinGrid::Index() {
     for (std::size_t k = 1; k < keys.size(); ++k) {
         if (keys[k] == keys[begin]) continue;
         if (k - begin > 1)
-            std::sort(points.begin() + static_cast<std::ptrdiff_t>(begin),
-                      points.begin() + static_cast<std::ptrdiff_t>(k), byPosition);
+            std::sort(points.begin() + static_cast<std::ptrdiff_t>(begin), points.begin() + static_cast<std::ptrdiff_t>(k),
+                      byPosition);
         begin = k;
     }
 }
@@ -192,8 +191,9 @@ bool TwinGrid::HasExactTwin(const cmq::CMQVec3 &p, int32_t v) const {
     const auto [first, last] = std::equal_range(keys.begin(), keys.end(), key);
     const auto begin = points_->begin() + (first - keys.begin());
     const auto end = points_->begin() + (last - keys.begin());
-    const auto at = std::lower_bound(
-        begin, end, p, [](const Point &a, const cmq::CMQVec3 &q) { return PositionBefore(a.position, q); });
+    const auto at = std::lower_bound(begin, end, p, [](const Point &a, const cmq::CMQVec3 &q) {
+        return PositionBefore(a.position, q);
+    });
     for (auto it = at; it != end && ExactlyEqual(it->position, p); ++it)
         if (it->vertex != v) return true;
     return false;

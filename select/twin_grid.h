@@ -50,9 +50,7 @@ inline bool IsNearTwin(const cmq::CMQVec3 &p, const cmq::CMQVec3 &q) { return Sq
 inline bool IsFinite(const cmq::CMQVec3 &p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); }
 
 // The exact twin test: +0 equals -0, a NaN equals nothing.
-inline bool ExactlyEqual(const cmq::CMQVec3 &p, const cmq::CMQVec3 &q) {
-    return p.x == q.x && p.y == q.y && p.z == q.z;
-}
+inline bool ExactlyEqual(const cmq::CMQVec3 &p, const cmq::CMQVec3 &q) { return p.x == q.x && p.y == q.y && p.z == q.z; }
 
 // An order of positions without NaN in which equal ones (ExactlyEqual) are
 // equivalent: x, then y, then z.
@@ -142,7 +140,8 @@ private:
     ScratchVector<Point> points_;  // beside keys_
 };
 
-template <class Search> void TwinGrid::InParts(Search &&search) const {
+template <class Search>
+void TwinGrid::InParts(Search &&search) const {
     const std::size_t filed = points_->empty() ? 0 : points_->size() - 1; // the last is the end mark
     const std::size_t parts = PartsFor(filed);
     RunParts(parts, filed, [&](std::size_t part) {
@@ -150,7 +149,8 @@ template <class Search> void TwinGrid::InParts(Search &&search) const {
     });
 }
 
-template <class Wanted, class Found> void TwinGrid::SearchFiled(Wanted &&wanted, Found &&found) const {
+template <class Wanted, class Found>
+void TwinGrid::SearchFiled(Wanted &&wanted, Found &&found) const {
     InParts([&](std::size_t begin, std::size_t end) {
         if (begin == end) return;
         Cursors cursors = CursorsAt(begin);
@@ -160,7 +160,8 @@ template <class Wanted, class Found> void TwinGrid::SearchFiled(Wanted &&wanted,
     });
 }
 
-template <class Wanted, class Found> void TwinGrid::SearchFiledExact(Wanted &&wanted, Found &&found) const {
+template <class Wanted, class Found>
+void TwinGrid::SearchFiledExact(Wanted &&wanted, Found &&found) const {
     const std::vector<uint64_t> &keys = *keys_;
     const std::vector<Point> &points = *points_;
     const auto same = [&](std::size_t i, std::size_t j) {

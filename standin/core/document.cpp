@@ -1,9 +1,9 @@
 #include "standin/core/document.h"
 
-#include "standin/core/host_checks.h"
-
 #include <algorithm>
 #include <unordered_set>
+
+#include "standin/core/host_checks.h"
 
 namespace standin {
 namespace {

@@ -33,11 +33,11 @@ void ReportMisbehaviour(const std::string &what);
 void CheckCallingThread(bool on);
 
 struct HostileAnswers {
-    std::optional<int32_t> vertexCount;    // reported by MQObj_GetVertexCount
-    std::optional<int32_t> faceCount;      // reported by MQObj_GetFaceCount
-    std::optional<int32_t> facePointCount; // reported for every face slot
-    bool pointsNameVertexMinusOne = false; // every face point array holds -1s
-    bool arraysLeftUnwritten = false;      // point arrays and positions are not written
+    std::optional<int32_t> vertexCount;      // reported by MQObj_GetVertexCount
+    std::optional<int32_t> faceCount;        // reported by MQObj_GetFaceCount
+    std::optional<int32_t> facePointCount;   // reported for every face slot
+    bool pointsNameVertexMinusOne = false;   // every face point array holds -1s
+    bool arraysLeftUnwritten = false;        // point arrays and positions are not written
 };
 
 // Turns hostile mode on with these answers (every other answer is true).

@@ -106,7 +106,7 @@ cmq::CMQObject Build(standin::Document &doc, const Spec &spec) {
     standin::Object &o = *doc.ObjectAt(i);
     for (int32_t v = 0; v < spec.vertexSlots; ++v)
         o.AddVertex(v < static_cast<int32_t>(spec.positions.size()) ? spec.positions[static_cast<std::size_t>(v)]
-                                                                    : MQPoint{0, 0, 0});
+                                                                     : MQPoint{0, 0, 0});
     for (const auto &face : spec.faces) o.AddFace(face);
     for (const int32_t f : spec.deleted) o.DeleteFace(f);
     for (const int32_t v : spec.selVertices) o.SelectVertex(v, true);
@@ -164,8 +164,9 @@ TEST_P(EdgeRidgeDifferential, MatchesTheLiteralCommandOnRandomDocuments) {
     for (uint32_t seed = 1; seed <= 6000; ++seed) {
         const Spec spec = RandomSpec(seed);
         const Outcome want = RunOn(spec, reference::EdgeRidge);
-        const Outcome got = RunOn(
-            spec, [](cmq::CMQObject &o, const vexolin::Options &in) { return selection::SelectEdgeRidge(o, in); });
+        const Outcome got = RunOn(spec, [](cmq::CMQObject &o, const vexolin::Options &in) {
+            return selection::SelectEdgeRidge(o, in);
+        });
         ASSERT_EQ(got.result, want.result) << "seed " << seed;
         ASSERT_EQ(got.calls, want.calls) << "seed " << seed;
         ASSERT_EQ(got.vertices, want.vertices) << "seed " << seed;

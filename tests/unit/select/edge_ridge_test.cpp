@@ -114,7 +114,8 @@ TEST_F(EdgeRidge, EdgeSkipsDeletedFaces) {
     //  3---4---5    faces 0 (left) and 1 (right) share 1-4; deleting the
     //  | 0 | 1 |    right one leaves the left quad's four lines as border.
     //  0---1---2
-    AddMesh(Obj(), {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 1, 0}}, {{0, 1, 4, 3}, {1, 2, 5, 4}});
+    AddMesh(Obj(), {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 1, 0}},
+            {{0, 1, 4, 3}, {1, 2, 5, 4}});
     EXPECT_EQ(Run(kEdge), (Lines{{0, 0}, {0, 2}, {0, 3}, {1, 0}, {1, 1}, {1, 2}}));
     Obj().DeleteFace(1);
     Obj().ClearSelection(MQ_SELECT_ALL);
@@ -410,8 +411,7 @@ TEST(RidgeWindow, JointTestAgreesWithTheExactFoldForEveryWindowAndDot) {
     // around every bound's exact crossing, at the ends, not numbers, and
     // random ones.
     std::mt19937 rng(20261209);
-    const float angles[] = {0.0f,   1e-3f,  1.0f,   30.0f,  45.0f,  89.99f, 90.0f,
-                            90.01f, 135.0f, 179.9f, 180.0f, 200.0f, -10.0f};
+    const float angles[] = {0.0f, 1e-3f, 1.0f, 30.0f, 45.0f, 89.99f, 90.0f, 90.01f, 135.0f, 179.9f, 180.0f, 200.0f, -10.0f};
     std::vector<selection::RidgeWindow> windows;
     for (const float a1 : angles)
         for (const float a2 : angles)
@@ -428,8 +428,8 @@ TEST(RidgeWindow, JointTestAgreesWithTheExactFoldForEveryWindowAndDot) {
     std::uniform_real_distribution<float> anyDot(-1.2f, 1.2f);
     int checked = 0;
     for (const selection::RidgeWindow &w : windows) {
-        std::vector<float> dots = {0.0f,       -0.0f,       1.0f, -1.0f,
-                                   1.0000001f, -1.0000001f, kNaN, std::numeric_limits<float>::infinity()};
+        std::vector<float> dots = {0.0f, -0.0f, 1.0f, -1.0f, 1.0000001f, -1.0000001f, kNaN,
+                                   std::numeric_limits<float>::infinity()};
         for (const float t : {w.lo, w.hi}) {
             const auto crossing = static_cast<float>(std::cos(static_cast<double>(std::fabs(t))));
             for (int k = -64; k <= 64; ++k) {
@@ -475,12 +475,8 @@ TEST_F(EdgeRidge, LineFrameMatchesTheMeshModelBitForBit) {
     // Faces of 2, 3, 4 and 5 points with uneven coordinates, so that any
     // change of operation order shows in the low bits.
     AddMesh(Obj(),
-            {{0.1f, 0.2f, 0.3f},
-             {1.7f, -0.3f, 0.11f},
-             {1.3f, 1.9f, -0.7f},
-             {-0.4f, 1.1f, 0.9f},
-             {0.33f, 2.7f, 1.4f},
-             {2.9f, 0.01f, -1.3f}},
+            {{0.1f, 0.2f, 0.3f}, {1.7f, -0.3f, 0.11f}, {1.3f, 1.9f, -0.7f}, {-0.4f, 1.1f, 0.9f},
+             {0.33f, 2.7f, 1.4f}, {2.9f, 0.01f, -1.3f}},
             {{0, 1}, {0, 1, 2}, {0, 1, 2, 3}, {0, 5, 1, 2, 4}});
     for (int32_t f = 0; f < 4; ++f) {
         const int32_t n = Obj().PointCount(f);

@@ -45,9 +45,7 @@ public:
     // 0 <= result < n
     int32_t Below(int32_t n) { return static_cast<int32_t>(engine_() % static_cast<uint32_t>(n)); }
     bool Chance(int32_t percent) { return Below(100) < percent; }
-    template <class T> T Pick(const std::vector<T> &from) {
-        return from[static_cast<size_t>(Below(static_cast<int32_t>(from.size())))];
-    }
+    template <class T> T Pick(const std::vector<T> &from) { return from[static_cast<size_t>(Below(static_cast<int32_t>(from.size())))]; }
 
 private:
     std::mt19937 engine_;
@@ -60,17 +58,17 @@ const float kNaN = std::numeric_limits<float>::quiet_NaN();
 // values around the 0.0316 reach, the grid's cell borders, the range where
 // neighbouring floats are 0.03125 or 0.0625 apart, huge and non-finite ones.
 const std::vector<float> kCoordinates = {
-    0.0f,          -0.0f,     1.0f,         -1.0f,         0.5f,       0.125f,       -0.125f,     0.1f,     0.03f,
-    -0.03f,        0.032f,    0.0316f,      0.03162f,      0.031623f,  0.0625f,      0.09375f,    0.15625f, 262144.0f,
-    262144.03125f, 524288.0f, 524288.0625f, 1048575.9375f, 1048576.0f, 1048576.125f, -1048576.0f, 1e30f,    -1e30f,
-    3e38f,         -3e38f,    kInf,         -kInf,         kNaN,       1e-40f,       -1e-40f};
+    0.0f, -0.0f, 1.0f, -1.0f, 0.5f, 0.125f, -0.125f, 0.1f, 0.03f, -0.03f, 0.032f, 0.0316f, 0.03162f,
+    0.031623f, 0.0625f, 0.09375f, 0.15625f, 262144.0f, 262144.03125f, 524288.0f, 524288.0625f,
+    1048575.9375f, 1048576.0f, 1048576.125f, -1048576.0f, 1e30f, -1e30f, 3e38f, -3e38f,
+    kInf, -kInf, kNaN, 1e-40f, -1e-40f};
 
 const std::vector<float> kNudges = {1e-4f, 0.01f, 0.02f, 0.03f, 0.0316f, 0.03162f, 0.03163f, 0.032f, 0.05f, 0.07f};
 
 float RandomCoordinate(Draw &d) {
     switch (d.Below(3)) {
     case 0: return d.Pick(kCoordinates);
-    case 1: return static_cast<float>(d.Below(9) - 4) * 0.0625f;      // grid cell borders
+    case 1: return static_cast<float>(d.Below(9) - 4) * 0.0625f; // grid cell borders
     default: return static_cast<float>(d.Below(2001) - 1000) * 1e-4f; // dense: many near pairs
     }
 }
@@ -81,7 +79,7 @@ MQPoint RandomPosition(Draw &d, const std::vector<MQPoint> &earlier) {
         float *axis = d.Chance(33) ? &p.x : d.Chance(50) ? &p.y : &p.z;
         switch (d.Below(6)) {
         case 0:
-        case 5: break;                 // exact twin
+        case 5: break; // exact twin
         case 1: *axis = -*axis; break; // +0 / -0 when zero
         case 2: *axis = std::nextafter(*axis, kInf); break;
         case 3: *axis += d.Pick(kNudges); break;
@@ -103,12 +101,9 @@ ObjectSpec RandomObject(Draw &d) {
         for (int32_t k = 0; k < n; ++k) {
             // Repeated points within a face now and then; often reuse the
             // previous face's points so that edges are shared.
-            if (!points.empty() && d.Chance(8))
-                points.push_back(d.Pick(points));
-            else if (!o.faces.empty() && d.Chance(40))
-                points.push_back(d.Pick(o.faces.back()));
-            else
-                points.push_back(d.Below(vertexCount));
+            if (!points.empty() && d.Chance(8)) points.push_back(d.Pick(points));
+            else if (!o.faces.empty() && d.Chance(40)) points.push_back(d.Pick(o.faces.back()));
+            else points.push_back(d.Below(vertexCount));
         }
         o.faces.push_back(points);
     }
@@ -222,8 +217,7 @@ TEST_P(NeighborDifferential, IndexedCommandMatchesLiteralReference) {
         const std::vector<Selection> expected = SelectionOf(slow);
         const std::vector<Selection> actual = SelectionOf(fast);
         ASSERT_EQ(actual, expected) << "command " << command << ", case " << seed << "\nexpected:\n"
-                                    << Describe(expected) << "actual:\n"
-                                    << Describe(actual);
+                                    << Describe(expected) << "actual:\n" << Describe(actual);
         // For 24 and 25 the clear at the end always changes something; what
         // counts is whether a twin was found.
         const bool twins = command == 24 || command == 25;

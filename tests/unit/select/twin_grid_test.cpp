@@ -28,9 +28,9 @@ public:
 
     float Coordinate(int kind) {
         switch (kind) {
-        case 0: return Uniform(-2.0f, 2.0f);                                     // dense: many twins
-        case 1: return static_cast<float>(Below(65) - 32) * 0.0625f;             // cell borders
-        case 2: return Uniform(-500.0f, 500.0f);                                 // sparse: few twins
+        case 0: return Uniform(-2.0f, 2.0f);                                   // dense: many twins
+        case 1: return static_cast<float>(Below(65) - 32) * 0.0625f;           // cell borders
+        case 2: return Uniform(-500.0f, 500.0f);                               // sparse: few twins
         case 3: return (Below(2) != 0 ? 1.0f : -1.0f) * Uniform(1.0e6f, 3.0e6f); // cells of single floats
         default: return (Below(2) != 0 ? 1.0f : -1.0f) * std::ldexp(Uniform(1.0f, 2.0f), Below(120)); // very wide
         }
@@ -41,12 +41,9 @@ public:
     cmq::CMQVec3 Near(cmq::CMQVec3 p) {
         static const float kNudges[] = {0.0f, 1e-4f, 0.0316f, 0.03162f, 0.03163f, 0.032f, 0.05f, 0.0625f};
         float &axis = Below(3) == 0 ? p.x : Below(2) == 0 ? p.y : p.z;
-        if (Below(8) == 0)
-            axis = -axis; // -0 for +0: still the same place
-        else if (Below(4) == 0)
-            axis = std::nextafter(axis, Below(2) == 0 ? INFINITY : -INFINITY);
-        else
-            axis += (Below(2) == 0 ? 1.0f : -1.0f) * kNudges[Below(8)];
+        if (Below(8) == 0) axis = -axis; // -0 for +0: still the same place
+        else if (Below(4) == 0) axis = std::nextafter(axis, Below(2) == 0 ? INFINITY : -INFINITY);
+        else axis += (Below(2) == 0 ? 1.0f : -1.0f) * kNudges[Below(8)];
         return p;
     }
 
@@ -92,7 +89,8 @@ struct Searched {
     std::vector<int> answer;
 };
 
-template <class Search> Searched SearchRandomHalf(Cloud &cloud, std::size_t count, Search &&search) {
+template <class Search>
+Searched SearchRandomHalf(Cloud &cloud, std::size_t count, Search &&search) {
     Searched out{std::vector<uint8_t>(count), std::vector<int>(count, -1)};
     for (uint8_t &w : out.wanted) w = static_cast<uint8_t>(cloud.Below(2));
     std::atomic<int> twice{0};
@@ -126,17 +124,18 @@ TEST_P(TwinGridTest, FindsExactlyTheTwinsThatTestingEveryVertexFinds) {
 
         // A random half of the filed points, searched in the grid's order;
         // every point, searched alone.
-        const Searched near = SearchRandomHalf(cloud, points.size(),
-                                               [&](auto &&wanted, auto &&found) { grid.SearchFiled(wanted, found); });
-        const Searched exact = SearchRandomHalf(
-            cloud, points.size(), [&](auto &&wanted, auto &&found) { grid.SearchFiledExact(wanted, found); });
+        const Searched near = SearchRandomHalf(cloud, points.size(), [&](auto &&wanted, auto &&found) {
+            grid.SearchFiled(wanted, found);
+        });
+        const Searched exact = SearchRandomHalf(cloud, points.size(), [&](auto &&wanted, auto &&found) {
+            grid.SearchFiledExact(wanted, found);
+        });
         for (std::size_t v = 0; v < points.size(); ++v) {
             const auto vertex = static_cast<int32_t>(v);
             const bool expected = BruteHasTwin(points, points[v], vertex);
             const bool expectedExact = BruteHasExactTwin(points, points[v], vertex);
             ASSERT_EQ(near.answer[v], near.wanted[v] != 0 ? int{expected} : -1) << "seed " << seed << ", vertex " << v;
-            ASSERT_EQ(exact.answer[v], exact.wanted[v] != 0 ? int{expectedExact} : -1)
-                << "seed " << seed << ", vertex " << v;
+            ASSERT_EQ(exact.answer[v], exact.wanted[v] != 0 ? int{expectedExact} : -1) << "seed " << seed << ", vertex " << v;
             ASSERT_EQ(grid.HasTwin(points[v], vertex), expected) << "seed " << seed << ", vertex " << v;
             ASSERT_EQ(grid.HasExactTwin(points[v], vertex), expectedExact) << "seed " << seed << ", vertex " << v;
             twins += expected ? 1 : 0;
@@ -145,11 +144,8 @@ TEST_P(TwinGridTest, FindsExactlyTheTwinsThatTestingEveryVertexFinds) {
         }
         // Probes that were not filed: near a filed point, or anywhere.
         for (int i = 0; i < 200; ++i) {
-            const cmq::CMQVec3 probe =
-                cloud.Below(2) == 0
-                    ? cloud.Near(points[static_cast<std::size_t>(cloud.Below(static_cast<int>(points.size())))])
-                    : cmq::CMQVec3{cloud.Coordinate(cloud.Below(5)), cloud.Coordinate(cloud.Below(5)),
-                                   cloud.Coordinate(cloud.Below(5))};
+            const cmq::CMQVec3 probe = cloud.Below(2) == 0 ? cloud.Near(points[static_cast<std::size_t>(cloud.Below(static_cast<int>(points.size())))])
+                                                           : cmq::CMQVec3{cloud.Coordinate(cloud.Below(5)), cloud.Coordinate(cloud.Below(5)), cloud.Coordinate(cloud.Below(5))};
             ASSERT_EQ(grid.HasTwin(probe, -1), BruteHasTwin(points, probe, -1)) << "seed " << seed << ", probe " << i;
             ASSERT_EQ(grid.HasExactTwin(probe, -1), BruteHasExactTwin(points, probe, -1)) << "seed " << seed;
         }
