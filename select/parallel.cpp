@@ -4,24 +4,18 @@
 #include <utility>
 
 #if defined(_WIN32)
-#ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #else
-#include <system_error>
 #include <thread>
 #endif
 
 namespace selection {
 namespace {
 
-// Below this a second thread costs about as much as it saves: starting one
-// takes tens of microseconds, and 100,000 lines are grouped in about a
-// millisecond.
+// Below this much work a second thread saves too little for its start, which
+// takes tens of microseconds; from here up, the work on one side takes a
+// millisecond or more.
 constexpr std::size_t kLeastWork = 100000;
 constexpr int kMostThreads = 2;
 
@@ -64,15 +58,9 @@ std::size_t PartsFor(std::size_t size) {
     return threading.threads > 1 && size >= threading.leastWork ? static_cast<std::size_t>(threading.threads) : 1;
 }
 
+// A task's thread: Start runs the task's Run on a new thread, or returns
+// false when none can be had; Join waits for it to end.
 #if defined(_WIN32)
-
-struct SideTask::Thread {
-    HANDLE handle = nullptr;
-    static DWORD WINAPI Start(LPVOID task) {
-        static_cast<SideTask *>(task)->Run();
-        return 0;
-    }
-};
 
 namespace {
 // The tasks sort and group; a small stack, reserved and not committed,
@@ -80,45 +68,48 @@ namespace {
 constexpr SIZE_T kStackBytes = SIZE_T{1} << 20;
 } // namespace
 
-SideTask::SideTask(std::function<void()> work, std::size_t size) : work_(std::move(work)) {
-    if (PartsFor(size) > 1) {
-        try {
-            auto thread = std::make_unique<Thread>();
-            thread->handle =
-                CreateThread(nullptr, kStackBytes, &Thread::Start, this, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-            if (thread->handle != nullptr) {
-                thread_ = std::move(thread);
-                return;
-            }
-        } catch (...) {
-            // No memory for the record: inline.
-        }
-    }
-    Run();
-}
+struct SideTask::Thread {
+    HANDLE handle = nullptr;
 
-void SideTask::Join() noexcept {
-    if (!thread_) return;
-    WaitForSingleObject(thread_->handle, INFINITE);
-    CloseHandle(thread_->handle);
-    thread_.reset();
-}
+    bool Start(SideTask &task) {
+        handle = CreateThread(nullptr, kStackBytes, &Enter, &task, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+        return handle != nullptr;
+    }
+    void Join() {
+        WaitForSingleObject(handle, INFINITE);
+        CloseHandle(handle);
+    }
+    static DWORD WINAPI Enter(LPVOID task) {
+        static_cast<SideTask *>(task)->Run();
+        return 0;
+    }
+};
 
 #else
 
 struct SideTask::Thread {
     std::thread thread;
+
+    // std::thread throws std::system_error when it cannot start one.
+    bool Start(SideTask &task) {
+        thread = std::thread([&task] { task.Run(); });
+        return true;
+    }
+    void Join() { thread.join(); }
 };
+
+#endif
 
 SideTask::SideTask(std::function<void()> work, std::size_t size) : work_(std::move(work)) {
     if (PartsFor(size) > 1) {
         try {
             auto thread = std::make_unique<Thread>();
-            thread->thread = std::thread([this] { Run(); });
-            thread_ = std::move(thread);
-            return;
+            if (thread->Start(*this)) {
+                thread_ = std::move(thread);
+                return;
+            }
         } catch (...) {
-            // No thread (std::system_error) or no memory for one: inline.
+            // No thread, or no memory for one: the task runs inline.
         }
     }
     Run();
@@ -126,11 +117,9 @@ SideTask::SideTask(std::function<void()> work, std::size_t size) : work_(std::mo
 
 void SideTask::Join() noexcept {
     if (!thread_) return;
-    thread_->thread.join();
+    thread_->Join();
     thread_.reset();
 }
-
-#endif
 
 SideTask::~SideTask() { Join(); }
 

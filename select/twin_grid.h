@@ -72,6 +72,7 @@ public:
     // that is not finite fails every near-twin test; exact twins at an
     // infinity are for the caller to match.
     void File(int32_t v, const cmq::CMQVec3 &p);
+    // The vertices filed so far (before Index).
     std::size_t Filed() const { return filed_->size(); }
     // Works out the filed vertices' cells, and sorts the vertices by cell
     // and each cell's by position. Once, after the last File and before any
@@ -84,14 +85,16 @@ public:
     // it. The vertices are taken in the grid's order, in parts that may run
     // side by side (select/parallel.h): `wanted` and `found` may be called
     // on several threads at once, each vertex on one of them.
-    template <class Wanted, class Found> void SearchFiled(Wanted &&wanted, Found &&found) const;
+    template <class Wanted, class Found>
+void SearchFiled(Wanted &&wanted, Found &&found) const;
     // Whether a filed vertex other than v is a near twin of p. For a vertex
     // that was not filed (SearchFiled is faster for those that were).
     bool HasTwin(const cmq::CMQVec3 &p, int32_t v) const;
 
     // The same two for exact twins (`wanted` and `found` as for
     // SearchFiled).
-    template <class Wanted, class Found> void SearchFiledExact(Wanted &&wanted, Found &&found) const;
+    template <class Wanted, class Found>
+void SearchFiledExact(Wanted &&wanted, Found &&found) const;
     bool HasExactTwin(const cmq::CMQVec3 &p, int32_t v) const;
 
 private:
@@ -124,7 +127,8 @@ private:
     Cursors CursorsAt(std::size_t i) const;
     // Calls search(begin, end) for parts of the filed places that together
     // make them all, side by side when it pays.
-    template <class Search> void InParts(Search &&search) const;
+    template <class Search>
+void InParts(Search &&search) const;
 
     ScratchVector<Point> filed_; // in filing order, until Index
     Cell lowest_{};              // the least cell of each axis filed
