@@ -10,6 +10,8 @@
 #include <thread>
 #endif
 
+#include "select/scratch.h"
+
 namespace selection {
 namespace {
 
@@ -102,6 +104,7 @@ struct SideTask::Thread {
 
 SideTask::SideTask(std::function<void()> work, std::size_t size) : work_(std::move(work)) {
     if (PartsFor(size) > 1) {
+        ShareScratchPools(+1);
         try {
             auto thread = std::make_unique<Thread>();
             if (thread->Start(*this)) {
@@ -111,6 +114,7 @@ SideTask::SideTask(std::function<void()> work, std::size_t size) : work_(std::mo
         } catch (...) {
             // No thread, or no memory for one: the task runs inline.
         }
+        ShareScratchPools(-1);
     }
     Run();
 }
@@ -119,6 +123,7 @@ void SideTask::Join() noexcept {
     if (!thread_) return;
     thread_->Join();
     thread_.reset();
+    ShareScratchPools(-1);
 }
 
 SideTask::~SideTask() { Join(); }

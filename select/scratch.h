@@ -16,7 +16,8 @@
 // pools give back everything they hold: ReleaseScratchPools.
 //
 // Borrowers may nest (each takes its own vector). The pools are shared by a
-// command's side tasks (select/parallel.h): a short spin lock guards them.
+// command's side tasks (select/parallel.h): while a side thread runs, a
+// short spin lock guards them (ShareScratchPools).
 #pragma once
 
 #include <atomic>
@@ -39,18 +40,33 @@ inline void (*releasers[kMaxPools])() = {};
 inline int releaserCount = 0;
 
 // Held while a pool or the figures above are read or changed: a few moves
-// of a vector at most, so waiting threads spin.
+// of a vector at most, so waiting threads spin. Taken only while side
+// threads run (sharers > 0): with none, the pools have one user, and the
+// commands' host thread pays no locked instruction.
+inline std::atomic<int> sharers{0};
 inline std::atomic_flag poolsBusy = ATOMIC_FLAG_INIT;
 class PoolsLock {
 public:
-    PoolsLock() noexcept {
-        while (poolsBusy.test_and_set(std::memory_order_acquire)) {}
+    PoolsLock() noexcept : locked_(sharers.load(std::memory_order_acquire) > 0) {
+        if (locked_)
+            while (poolsBusy.test_and_set(std::memory_order_acquire)) {}
     }
-    ~PoolsLock() { poolsBusy.clear(std::memory_order_release); }
+    ~PoolsLock() {
+        if (locked_) poolsBusy.clear(std::memory_order_release);
+    }
     PoolsLock(const PoolsLock &) = delete;
     PoolsLock &operator=(const PoolsLock &) = delete;
+
+private:
+    bool locked_;
 };
 } // namespace scratch_detail
+
+// Called with +1 before a thread that may borrow is started, and with -1
+// once it has been joined, by the thread that started it: so the count is
+// above 0 for as long as a second thread may touch the pools, and every
+// thread that may see it at 0 is the only one left.
+inline void ShareScratchPools(int change) { scratch_detail::sharers.fetch_add(change, std::memory_order_acq_rel); }
 
 // Bytes of capacity the pools hold now.
 inline std::size_t PooledScratchBytes() {
