@@ -87,20 +87,27 @@ private:
 };
 
 // Sets `covered` (one entry per line of the mesh) to 1 for the lines the
-// selection covers, 0 for the others. Each face's selection is asked once,
-// and a line's only when its face is not selected.
-void ReadCoverage(const MeshView &mesh, int objectIndex, std::vector<uint8_t> &covered) {
+// selection covers, 0 for the others, and returns whether any line is
+// covered. Each face's selection is asked once, and a line's only when its
+// face is not selected.
+bool ReadCoverage(const MeshView &mesh, int objectIndex, std::vector<uint8_t> &covered) {
     Coverage coverage(mesh, objectIndex);
     covered.assign(mesh.LineCount(), 0);
+    bool any = false;
     for (const MeshView::Face face : mesh) {
         const std::size_t n = face.points.size();
         if (coverage.FaceSelected(face)) {
             std::fill_n(covered.data() + face.first, n, uint8_t{1});
+            any = true;
             continue;
         }
-        for (std::size_t k = 0; k < n; ++k)
-            if (coverage.LineCovered(face, k)) covered[face.first + k] = 1;
+        for (std::size_t k = 0; k < n; ++k) {
+            if (!coverage.LineCovered(face, k)) continue;
+            covered[face.first + k] = 1;
+            any = true;
+        }
     }
+    return any;
 }
 
 // The first covered line in line order; the line count when none is.
@@ -318,13 +325,12 @@ int SelectEdgeRidge(cmq::CMQObject &object, const vexolin::Options &input, Selec
         mesh.LineCount());
     ScratchVector<uint8_t> coveredVector;
     std::vector<uint8_t> &covered = *coveredVector;
-    ReadCoverage(mesh, objectIndex, covered);
+    // A pair of two lines is a candidate when either line is covered, or
+    // when no line at all is.
+    const bool restricted = ReadCoverage(mesh, objectIndex, covered);
     mesh.ReadPositions();
     grouping.Wait();
 
-    // A pair of two lines is a candidate when either line is covered, or
-    // when no line at all is.
-    const bool restricted = std::find(covered.begin(), covered.end(), uint8_t{1}) != covered.end();
     const RidgeWindow window = RidgeWindow::From(input);
     // Marks kRidge on the leader of every chosen pair whose fold lies in the
     // window, for the faces from ordinal `begin` to `end`: a part writes
