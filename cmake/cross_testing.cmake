@@ -9,11 +9,9 @@
 # for the whole test run: scripts/test-all.sh mingw32 does that through
 # scripts/i386-emulation.sh.
 #
-# 32-bit Linux: the toolchain file sets qemu-i386 as the emulator.
-#
 # A native build registers one CTest test per GoogleTest case. A cross build
 # registers one per test program instead, which runs the whole program once:
-# every start under Wine or qemu costs about a second, far more than most
+# every start under Wine costs about a second, far more than most
 # tests take. The GoogleTest output still names each failing case.
 #
 # A GoogleTest program is added to every leg, the cross legs included, by this

@@ -37,21 +37,8 @@ done
 
 [ "$skip_deps" -eq 1 ] || scripts/install-deps.sh release
 
-if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
-  git -C "$root" rev-parse --git-dir >/dev/null 2>&1 ||
-    die "not a git checkout: set SOURCE_DATE_EPOCH to the release's date (seconds since 1970)"
-  SOURCE_DATE_EPOCH="$(git -C "$root" log -1 --format=%ct)"
-  if [ -n "$(git -C "$root" status --porcelain --untracked-files=no)" ]; then
-    echo "release: WARNING: the working tree has changes that are not committed; these archives are not those of commit $(git -C "$root" rev-parse --short HEAD)" >&2
-  fi
-fi
-[[ "$SOURCE_DATE_EPOCH" =~ ^[0-9]+$ ]] || die "SOURCE_DATE_EPOCH '$SOURCE_DATE_EPOCH' is not a number of seconds"
-# Nothing of this machine's set-up may reach the binaries: a fixed time zone
-# and locale, and no compiler cache (a cached object built elsewhere would
-# hide a path that leaks into the build).
-export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C CCACHE_DISABLE=1
-unset CMAKE_CXX_COMPILER_LAUNCHER CMAKE_C_COMPILER_LAUNCHER CMAKE_BUILD_PARALLEL_LEVEL
-umask 022
+# shellcheck source=scripts/reproducible-env.sh
+. "$root/scripts/reproducible-env.sh"
 
 mkdir -p "$dist"
 for arch in "${archs[@]}"; do

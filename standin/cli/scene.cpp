@@ -71,9 +71,10 @@ T As(const nlohmann::json &value, const std::string &path) {
     }
 }
 
+// The array under `key`; `path` names that value in errors ("FILE: a.b").
 const nlohmann::json &ArrayAt(const nlohmann::json &object, const char *key, const std::string &path) {
     const nlohmann::json &value = object.at(key);
-    if (!value.is_array()) throw InputError(path + "." + key + ": expected an array");
+    if (!value.is_array()) throw InputError(path + ": expected an array");
     return value;
 }
 
@@ -179,7 +180,7 @@ SceneSetup SceneFromJson(const nlohmann::json &json, const std::string &source) 
         else scene.current = As<std::string>(c, source + ": current_object");
     }
     if (!json.contains("objects")) return scene;
-    const auto &objects = ArrayAt(json, "objects", source);
+    const auto &objects = ArrayAt(json, "objects", source + ": objects");
     for (size_t i = 0; i < objects.size(); ++i) {
         const std::string path = source + ": objects[" + std::to_string(i) + "]";
         const auto &o = objects[i];
@@ -190,7 +191,7 @@ SceneSetup SceneFromJson(const nlohmann::json &json, const std::string &source) 
         else throw InputError(path + ": needs \"index\" or \"name\"");
         if (o.contains("locked")) entry.locked = As<bool>(o["locked"], path + ".locked");
         if (o.contains("matrix")) {
-            const auto &m = ArrayAt(o, "matrix", path);
+            const auto &m = ArrayAt(o, "matrix", path + ".matrix");
             if (m.size() != 16) throw InputError(path + ".matrix: a matrix needs 16 numbers");
             standin::Matrix matrix{};
             for (size_t k = 0; k < 16; ++k) matrix[k] = As<float>(m[k], path + ".matrix[" + std::to_string(k) + "]");
@@ -202,7 +203,7 @@ SceneSetup SceneFromJson(const nlohmann::json &json, const std::string &source) 
             if (!s.is_object()) throw InputError(sp + ": expected an object");
             auto indices = [&](const char *key, std::vector<int32_t> &into) {
                 if (!s.contains(key)) return;
-                const auto &a = ArrayAt(s, key, sp);
+                const auto &a = ArrayAt(s, key, sp + "." + key);
                 for (size_t k = 0; k < a.size(); ++k) {
                     const std::string ip = sp + "." + key + "[" + std::to_string(k) + "]";
                     const int32_t v = As<int32_t>(a[k], ip);
@@ -213,7 +214,7 @@ SceneSetup SceneFromJson(const nlohmann::json &json, const std::string &source) 
             indices("vertices", entry.vertices);
             indices("faces", entry.faces);
             if (s.contains("lines")) {
-                const auto &a = ArrayAt(s, "lines", sp);
+                const auto &a = ArrayAt(s, "lines", sp + ".lines");
                 for (size_t k = 0; k < a.size(); ++k) {
                     const std::string lp = sp + ".lines[" + std::to_string(k) + "]";
                     if (!a[k].is_array() || a[k].size() != 2) throw InputError(lp + ": expected [face, line]");

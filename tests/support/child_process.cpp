@@ -23,21 +23,6 @@ extern char **environ;
 
 namespace testsupport {
 
-std::vector<std::string> EmulatorWords() {
-    std::vector<std::string> words;
-#ifdef TEST_PROGRAM_EMULATOR
-    const std::string all = TEST_PROGRAM_EMULATOR;
-    size_t start = 0;
-    while (start < all.size()) {
-        size_t end = all.find(' ', start);
-        if (end == std::string::npos) end = all.size();
-        if (end > start) words.push_back(all.substr(start, end - start));
-        start = end + 1;
-    }
-#endif
-    return words;
-}
-
 #ifdef _WIN32
 
 std::filesystem::path SelfPath() {
@@ -155,8 +140,7 @@ int ProcessId() { return static_cast<int>(getpid()); }
 ChildRun RunChild(const std::filesystem::path &program, const std::vector<std::string> &args,
                   const std::vector<std::pair<std::string, std::string>> &env, bool captureOutput) {
     ChildRun run;
-    std::vector<std::string> argStrings = EmulatorWords();
-    argStrings.push_back(program.string());
+    std::vector<std::string> argStrings{program.string()};
     argStrings.insert(argStrings.end(), args.begin(), args.end());
     std::vector<char *> argv;
     for (std::string &s : argStrings) argv.push_back(s.data());

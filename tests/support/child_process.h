@@ -1,10 +1,5 @@
-// Starting test programs as child processes, on Linux and on Windows.
-//
-// A cross build's programs cannot always be started directly: a 32-bit x86
-// Linux program on a kernel without 32-bit support runs only through its
-// emulator (qemu-i386). When the build has one for programs started from
-// inside a test, TEST_PROGRAM_EMULATOR names it (words separated by single
-// spaces, e.g. "/usr/bin/qemu-i386 -L /"), and every child goes through it.
+// Starting test programs as child processes, on Linux and on Windows (where
+// a Windows program under Wine starts Windows programs itself).
 #pragma once
 
 #include <filesystem>
@@ -19,9 +14,6 @@ std::filesystem::path SelfPath();
 
 // The running process's ID.
 int ProcessId();
-
-// The emulator words put before every child program; empty for none.
-std::vector<std::string> EmulatorWords();
 
 struct ChildRun {
     int status = -1;    // the exit code; -1 when the child did not start or did not exit normally
