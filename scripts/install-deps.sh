@@ -147,8 +147,7 @@ multiarch_pins() {
 install_aligned() {
   local pins before plan removed out
   mapfile -t pins < <(multiarch_pins "$@" | sort -u)
-  [ ${#pins[@]} -gt 0 ] || return 1
-  say "the amd64 twins of i386 packages stand at versions the i386 lists lack; aligning both architectures at the main suite's versions:"
+  say "taking both architectures from the main suite, to align the versions of the i386 packages' amd64 twins"
   local pin name now
   for pin in "${pins[@]}"; do
     name="${pin%%=*}"
@@ -208,34 +207,52 @@ done
 reason_file="$(mktemp)"
 trap 'rm -f "$reason_file"' EXIT
 failed=()
-for g in "${groups[@]}"; do
-  missing=()
+declare -A had=()   # the groups' packages that were installed, as each group was done
+note_installed() { local p; for p in $(group_packages "$1"); do installed "$p" && had[$p]=1; done; }
+for g in "${groups[@]}"; do note_installed "$g"; done
+# Installs the missing packages of group $1; 0 when it is complete.
+install_group() {
+  local g="$1" p missing=() first_reason
   for p in $(group_packages "$g"); do installed "$p" || missing+=("$p"); done
-  [ ${#missing[@]} -eq 0 ] && continue
+  [ ${#missing[@]} -eq 0 ] && return 0
   update_lists
   say "installing group $g: ${missing[*]}"
-  if $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >"$reason_file" 2>&1; then
-    continue
-  fi
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >"$reason_file" 2>&1 && return 0
   # Packages that could not be fetched (the archive moved on under old
   # lists): fetch the lists again and try once more.
   if grep -qE '^E: (Failed|Unable) to fetch' "$reason_file"; then
     updated=0
     update_lists
-    $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >"$reason_file" 2>&1 && continue
+    $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >"$reason_file" 2>&1 && return 0
   fi
   if printf '%s\n' "${missing[@]}" | grep -q ':i386$'; then
     first_reason="$(cat "$reason_file")"
-    install_aligned "${missing[@]}" && continue
-    [ -s "$reason_file" ] || printf '%s\n' "$first_reason" > "$reason_file"
+    : >"$reason_file"
+    install_aligned "${missing[@]}" && return 0
+    [ -s "$reason_file" ] || printf '%s\n' "$first_reason" >"$reason_file"
   fi
   report_failure "$g" "${missing[*]}"
-  failed+=("$g")
+  return 1
+}
+for g in "${groups[@]}"; do
+  if install_group "$g"; then note_installed "$g"; else failed+=("$g"); fi
 done
 
 for g in "${groups[@]}"; do
   if [ "$g" = wine32 ] && ! "$(dirname "$0")/i386-emulation.sh" native; then
     "$(dirname "$0")/fetch-qemu-i386.sh" "$(cd "$(dirname "$0")/.." && pwd)/build/_deps/qemu-i386" || failed+=(wine32)
+  fi
+done
+
+# No installation may have taken away what an earlier one put in place.
+for g in "${groups[@]}"; do
+  lost=()
+  for p in $(group_packages "$g"); do
+    [ -n "${had[$p]:-}" ] && ! installed "$p" && lost+=("$p")
+  done
+  if [ ${#lost[@]} -gt 0 ]; then
+    say "FAILED: group '$g' is no longer complete: ${lost[*]} removed by a later installation"
+    failed+=("$g")
   fi
 done
 

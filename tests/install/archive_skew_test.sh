@@ -63,7 +63,7 @@ INSTALL_DEPS_RETRY_PAUSE=0 "$root/scripts/install-deps.sh" wine32 windows >"$wor
 status=$?
 cat "$work/out.txt"
 [ "$status" -eq 0 ] || fail "install-deps exited $status"
-grep -q "aligning both architectures" "$work/out.txt" || fail "install-deps did not take the aligning route"
+grep -q "taking both architectures from the main suite" "$work/out.txt" || fail "install-deps did not take the aligning route"
 grep -q "downgrading " "$work/out.txt" || fail "install-deps named no downgrade"
 
 # An index that cannot be fetched at all: apt-get update fails every time,
