@@ -5,7 +5,8 @@
 // Exit status: 0 done; 1 the plug-in did not carry out the command; 2 bad
 // input (files, options, selection) or any other failure (out of memory, a
 // file that cannot be read or written), with a one-line message and no
-// output files written.
+// output files written; 3 the plug-in misbehaved: it made calls the host had
+// to refuse (each is printed, whatever else the run did).
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -21,6 +22,7 @@
 #include "standin/cli/output_files.h"
 #include "standin/cli/render_mesh.h"
 #include "standin/cli/run_one.h"
+#include "standin/core/host_checks.h"
 
 namespace fs = std::filesystem;
 using namespace vexcli;
@@ -192,6 +194,14 @@ int main(int argc, char **argv) {
         std::cerr << kProgram << ": " << OneLine(e.what()) << "\n";
     } catch (...) {
         std::cerr << kProgram << ": failed for an unknown reason\n";
+    }
+    // The host refuses a bad call quietly, as the modeller does; this tool is
+    // also a validator, so every refused call of the plug-in is shown and
+    // fails the run.
+    if (const auto misbehaviour = standin::RecordedMisbehaviour(); !misbehaviour.empty()) {
+        for (const standin::Misbehaviour &m : misbehaviour)
+            std::cerr << kProgram << ": the plug-in misbehaved: " << OneLine(m.what) << "\n";
+        status = 3;
     }
     // Hand back the fonts and caches that drawing text took, so that a
     // leak checker sees a clean exit.

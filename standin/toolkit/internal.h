@@ -8,7 +8,8 @@
 //   tree.cpp      the state, the widget tree, the kinds' default properties
 //                 and the spin-box rules;
 //   protocol.cpp  MQWidget_Value: request decoding, property specs, answers,
-//                 the violation record and the call log;
+//                 the refusals (into the host's misbehaviour log) and
+//                 the call log;
 //   script.cpp    event delivery, the scripted user and the modal loop;
 //   inspect.cpp   looking at the tree (queries, Dump) and parsing actions.
 #pragma once
@@ -79,7 +80,6 @@ struct State {
     std::vector<Frame> modal;  // running modal loops, innermost last
     std::vector<ModalRun> runs;
     std::string scriptError;
-    std::vector<std::string> violations;
     bool logging = false;
     std::vector<WidgetCall> log;
     ModalObserver observer;

@@ -25,6 +25,7 @@
 
 #include "abi/mq_host_declarations.h"
 #include "abi/utf_text.h"
+#include "standin/core/host_checks.h"
 #include "standin/toolkit/internal.h"
 #include "standin/toolkit/toolkit.h"
 
@@ -486,9 +487,17 @@ std::string Dispatch(const Request &r) {
 
 } // namespace
 
-std::string FirstViolation() { return S().violations.empty() ? std::string() : S().violations.front(); }
+std::string FirstViolation() {
+    const std::vector<std::string> all = Violations();
+    return all.empty() ? std::string() : all.front();
+}
 
-std::vector<std::string> Violations() { return S().violations; }
+std::vector<std::string> Violations() {
+    std::vector<std::string> refusals;
+    for (const standin::Misbehaviour &m : standin::RecordedMisbehaviour())
+        if (m.by == standin::Functions::Toolkit) refusals.push_back(m.what);
+    return refusals;
+}
 
 void StartWidgetLog() {
     S().log.clear();
@@ -517,7 +526,7 @@ extern "C" int MQ_CALL MQWidget_Value(int id, int code, void **values) {
     }
     if (parsed) error = Dispatch(request);
     if (!error.empty()) {
-        s.violations.push_back(Describe(request) + error);
+        standin::ReportMisbehaviour(standin::Functions::Toolkit, Describe(request) + error);
         return 0;
     }
     // The log may have been restarted by a handler during a modal run.

@@ -8,6 +8,7 @@
 #include <memory>
 #include <utility>
 
+#include "standin/core/host_checks.h"
 #include "standin/toolkit/internal.h"
 #include "standin/toolkit/toolkit.h"
 
@@ -244,7 +245,7 @@ void Reset() {
     s.script.clear();
     s.runs.clear();
     s.scriptError.clear();
-    s.violations.clear();
+    ForgetMisbehaviour(standin::Functions::Toolkit);
     s.log.clear();
     s.logging = false;
     s.observer = nullptr;
