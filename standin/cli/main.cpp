@@ -16,6 +16,8 @@
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
 
+#include "commands/command_table.h"
+#include "commands/options.h"
 #include "standin/cli/batch_run.h"
 #include "standin/cli/dialog_view.h"
 #include "standin/cli/obj_loader.h"
@@ -98,10 +100,12 @@ int Main(int argc, char **argv) {
     g->add_option("--press", r.choice.button, "press the button with this label, e.g. \"Ridge(&R)\"");
     g->add_option("--group", r.choice.group, "the group of the button, e.g. \"Clear\"");
     g->add_option("--alt", r.choice.altKeys, "press Alt+KEY (repeatable, in order)");
-    g->add_option("--range", r.range, "\"Range\" tolerance, 0 to 1000");
+    g->add_option("--range", r.range, std::string("\"") + vexolin::kRangeLabel + "\" tolerance, 0 to " +
+                                          std::to_string(static_cast<int>(vexolin::kRangeLimits.high)));
     g->add_option("--angle1", r.angle1, "first \"Angle\"");
     g->add_option("--angle2", r.angle2, "second \"Angle\" (after \"->\")");
-    g->add_option("--index", r.index, "index for \"select by index\", 0 to 9999999");
+    g->add_option("--index", r.index, std::string("index for \"") + vexolin::kIndexGroup + "\", 0 to " +
+                                          std::to_string(vexolin::kIndexMax));
     g->add_option("--face", r.face, "\"(&F)ace\" switch: on or off");
     g->add_option("--local", r.local, "\"(&L)ocal\" switch: on or off");
     g->add_option("--supplement", r.supplement, "\"Supplement\" switch: on or off");
