@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "abi/keyword_list.h"
 #include "host/host_api.h"
 #include "settings/text.h"
 
@@ -54,11 +55,13 @@ MQSetting *OpenPluginSetting(MQDWORD product, MQDWORD plugin) {
     // Without MQInit there are no host functions to ask.
     if (!hostapi::IsBound()) return nullptr;
 
-    void *values[] = {const_cast<char *>("root"), nullptr, const_cast<char *>("pluginsettings"), nullptr,
-                      nullptr, nullptr};
+    using vexolin::keyword_list::Word;
+    void *values[] = {Word("root"), nullptr, Word("pluginsettings"), nullptr, nullptr, nullptr};
     MQSettingsRequest request{product, plugin, nullptr, values};
     hostapi::MQ_SendMessage(MQ_MESSAGE_PLUGIN_SETTINGS, &request);
-    auto settings = static_cast<MQXmlElement>(values[3]);
+    // The host writes the settings element into the pair's value word.
+    void *const *answer = vexolin::keyword_list::Find(values, "pluginsettings");
+    auto settings = answer != nullptr ? static_cast<MQXmlElement>(*answer) : nullptr;
     if (settings == nullptr) return nullptr;
     return new MQSetting(settings, SectionName(product, plugin).c_str());
 }

@@ -5,9 +5,10 @@
 // (standin/core/host_checks.h). A host without a store, or a store that
 // refuses new elements, answers 0 too, but that is the host's choice, not
 // the plug-in's mistake, and is not recorded.
-#include <cstring>
 #include <string>
+#include <string_view>
 
+#include "abi/keyword_list.h"
 #include "abi/mq_host_declarations.h"
 #include "standin/core/host_checks.h"
 #include "standin/settings/settings_store.h"
@@ -38,18 +39,20 @@ extern "C" int MQ_CALL MQ_SendMessage(int message, void *record) {
     standin::SettingsStore *store = standin::HostSettings();
     if (store == nullptr) return 0;
     int answered = 0;
-    // The keyword list ends at the first null keyword.
-    for (void **pair = request->values; pair[0] != nullptr; pair += 2) {
-        const auto *keyword = static_cast<const char *>(pair[0]);
-        if (std::strcmp(keyword, "pluginsettings") == 0) {
-            pair[1] = store->HandleOf(store->PluginSettings());
+    namespace kl = vexolin::keyword_list;
+    const kl::WalkResult walked = kl::Walk(request->values, [&](std::string_view keyword, void *&value) {
+        if (keyword == "pluginsettings") {
+            value = store->HandleOf(store->PluginSettings());
             answered = 1;
-        } else if (std::strcmp(keyword, "root") == 0) {
-            pair[1] = store->HandleOf(store->Root());
+        } else if (keyword == "root") {
+            value = store->HandleOf(store->Root());
         } else {
             Refuse(call, "unknown keyword in the request (only \"root\" and \"pluginsettings\" are answered)");
         }
-    }
+        return true;
+    });
+    if (walked.how == kl::Walked::Unterminated) return Refuse(call, "keyword list not terminated");
+    if (walked.how == kl::Walked::BadKeyword) return Refuse(call, "a keyword that is not ASCII text");
     return answered != 0 ? answered : Refuse(call, "no \"pluginsettings\" pair in the request");
 }
 

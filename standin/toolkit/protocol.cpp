@@ -24,6 +24,7 @@
 #include <utility>
 
 #include "abi/mq_host_declarations.h"
+#include "abi/keyword_list.h"
 #include "abi/utf_text.h"
 #include "standin/core/host_checks.h"
 #include "standin/toolkit/internal.h"
@@ -39,23 +40,15 @@ namespace {
 // Text
 // ---------------------------------------------------------------------------
 
-constexpr size_t kMaxKeyword = 64;      // longest ASCII keyword read from a list
 constexpr size_t kMaxWideText = 65536;  // longest wide text accepted, in code units
-constexpr size_t kMaxPairs = 256;       // a list longer than this is taken as unterminated
 
-// Reads a NUL-terminated printable ASCII text of at most kMaxKeyword
-// characters. False for null, non-ASCII or overlong text.
+// Reads a NUL-terminated printable ASCII text as keywords are read
+// (abi/keyword_list.h). False for null, non-ASCII or overlong text.
 bool ReadAscii(const void *p, std::string &out) {
-    if (p == nullptr) return false;
-    const auto *s = static_cast<const char *>(p);
-    out.clear();
-    for (size_t i = 0; i <= kMaxKeyword; ++i) {
-        const char c = s[i];
-        if (c == '\0') return true;
-        if (c < 0x20 || c > 0x7E) return false;
-        out.push_back(c);
-    }
-    return false;
+    std::string_view text;
+    if (!vexolin::keyword_list::AsciiText(p, text)) return false;
+    out.assign(text);
+    return true;
 }
 
 // Reads NUL-terminated UTF-16 text of fewer than kMaxWideText units into
@@ -160,25 +153,19 @@ class Request {
 public:
     Request(int32_t id, int32_t code) : id_(id), code_(code) {}
 
-    // Reads the list; false (with an error) when it is unterminated or holds
-    // a keyword that is not ASCII text.
+    // Reads the list (abi/keyword_list.h); false (with an error) when it is
+    // unterminated or holds a keyword that is not ASCII text.
     bool Parse(void **values, std::string &error) {
-        if (values == nullptr) return true;
-        for (size_t i = 0;; ++i) {
-            if (i == kMaxPairs) {
-                error = "keyword list not terminated within " + std::to_string(kMaxPairs) + " pairs";
-                return false;
-            }
-            void *k = values[2 * i];
-            if (k == nullptr) return true;
-            Pair p;
-            if (!ReadAscii(k, p.keyword)) {
-                error = "keyword " + std::to_string(i) + " is not ASCII text";
-                return false;
-            }
-            p.value = values[2 * i + 1];
-            pairs_.push_back(std::move(p));
-        }
+        namespace kl = vexolin::keyword_list;
+        const kl::WalkResult walked = kl::Walk(values, [&](std::string_view keyword, void *value) {
+            pairs_.push_back({std::string(keyword), value});
+            return true;
+        });
+        if (walked.how == kl::Walked::Unterminated)
+            error = "keyword list not terminated within " + std::to_string(kl::kMaxPairs) + " pairs";
+        else if (walked.how == kl::Walked::BadKeyword)
+            error = "keyword " + std::to_string(walked.pairs) + " is not ASCII text";
+        return error.empty();
     }
 
     const std::vector<Pair> &Pairs() const { return pairs_; }

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <utility>
 
+#include "abi/keyword_list.h"
 #include "standin/toolkit/internal.h"
 #include "standin/toolkit/toolkit.h"
 
@@ -28,23 +29,23 @@ int Deliver(int32_t target, int32_t sender, const std::string &type, EventArgs &
 
     int32_t targetId = target, senderId = sender == 0 ? target : sender;
     float pressure = args.pressure.value_or(0.0f);
-    auto word = [](const void *p) { return const_cast<void *>(p); };
-    std::vector<void *> list = {word("type"), word(type.c_str()), word("target_id"), &targetId,
-                                word("sender_id"), &senderId};
+    using vexolin::keyword_list::Word;
+    std::vector<void *> list = {Word("type"), Word(type.c_str()), Word("target_id"), &targetId,
+                                Word("sender_id"), &senderId};
     for (auto &[keyword, value] : args.ints) {
-        list.push_back(word(keyword.c_str()));
+        list.push_back(Word(keyword.c_str()));
         list.push_back(&value);
     }
     if (args.pressure) {
-        list.push_back(word("pressure"));
+        list.push_back(Word("pressure"));
         list.push_back(&pressure);
     }
     if (args.hasCanvas) {
-        list.push_back(word("canvas"));
+        list.push_back(Word("canvas"));
         list.push_back(args.canvas);
     }
     if (args.hasFinished) {
-        list.push_back(word("finished"));
+        list.push_back(Word("finished"));
         list.push_back(&args.finished);
     }
     list.push_back(nullptr);
