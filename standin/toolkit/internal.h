@@ -36,8 +36,8 @@ inline constexpr uint32_t kControls = kFrames | Bit(Kind::Label) | Bit(Kind::But
                                       Bit(Kind::SpinBox) | Bit(Kind::DoubleSpinBox);
 inline constexpr uint32_t kTexts =
     Bit(Kind::GroupBox) | Bit(Kind::Label) | Bit(Kind::Button) | Bit(Kind::CheckBox);
-inline constexpr uint32_t kSpin = Bit(Kind::SpinBox);
-inline constexpr uint32_t kDSpin = Bit(Kind::DoubleSpinBox);
+inline constexpr uint32_t kIntSpinBoxes = Bit(Kind::SpinBox);
+inline constexpr uint32_t kDoubleSpinBoxes = Bit(Kind::DoubleSpinBox);
 
 // ---------------------------------------------------------------------------
 // State
@@ -86,7 +86,7 @@ struct State {
 };
 
 // The toolkit's one state, made on first use.
-State &S();
+State &ToolkitState();
 
 // ---------------------------------------------------------------------------
 // The widget tree (tree.cpp)

@@ -97,16 +97,16 @@ constexpr PropertySpec kProperties[] = {
     {"cancel", Form::Bool, Bit(Kind::Button), true},
     {"modalresult", Form::Int, Bit(Kind::Button), true},
     {"checked", Form::Bool, Bit(Kind::CheckBox), true},
-    {"position", Form::Int, kSpin, true},
-    {"position", Form::Double, kDSpin, true},
-    {"min", Form::Int, kSpin, true},
-    {"min", Form::Double, kDSpin, true},
-    {"max", Form::Int, kSpin, true},
-    {"max", Form::Double, kDSpin, true},
-    {"increment", Form::Int, kSpin, true},
-    {"increment", Form::Double, kDSpin, true},
-    {"decimaldigit", Form::Int, kDSpin, true},
-    {"visiblecolumn", Form::Int, kSpin | kDSpin, true},
+    {"position", Form::Int, kIntSpinBoxes, true},
+    {"position", Form::Double, kDoubleSpinBoxes, true},
+    {"min", Form::Int, kIntSpinBoxes, true},
+    {"min", Form::Double, kDoubleSpinBoxes, true},
+    {"max", Form::Int, kIntSpinBoxes, true},
+    {"max", Form::Double, kDoubleSpinBoxes, true},
+    {"increment", Form::Int, kIntSpinBoxes, true},
+    {"increment", Form::Double, kDoubleSpinBoxes, true},
+    {"decimaldigit", Form::Int, kDoubleSpinBoxes, true},
+    {"visiblecolumn", Form::Int, kIntSpinBoxes | kDoubleSpinBoxes, true},
     {"pos_x", Form::Int, Bit(Kind::Dialog), true},
     {"pos_y", Form::Int, Bit(Kind::Dialog), true},
 };
@@ -232,7 +232,7 @@ std::string WindowCommand(const Request &r) {
         if (auto e = r.OnlyKeywords({"type", "result"}); !e.empty()) return e;
         void *result = nullptr;
         if (auto e = NeedIntOut(r, "result", result, false); !e.empty()) return e;
-        for (const Frame &f : S().modal)
+        for (const Frame &f : ToolkitState().modal)
             if (f.dialog == r.id_) return "dialog is already running modally";
         const int32_t id = r.id_;
         const int32_t res = RunModal(id);
@@ -246,7 +246,7 @@ std::string WindowCommand(const Request &r) {
         if (code != "ok" && code != "cancel") return "unknown close code \"" + code + "\"";
         // The innermost run of this dialog ends once the current action is
         // done; a dialog that is not running has nothing to end.
-        for (auto it = S().modal.rbegin(); it != S().modal.rend(); ++it) {
+        for (auto it = ToolkitState().modal.rbegin(); it != ToolkitState().modal.rend(); ++it) {
             if (it->dialog != r.id_ || it->ended) continue;
             it->ended = true;
             it->result = code == "ok" ? kResultClosedOk : kResultCancelled;
@@ -292,11 +292,11 @@ std::string Create(const Request &r) {
     const std::optional<Kind> kind = CreatableKind(type);
     if (!kind) return refuse("unknown widget kind \"" + type + "\"");
     auto w = std::make_unique<Widget>();
-    w->id = S().nextId++;
+    w->id = ToolkitState().nextId++;
     w->kind = *kind;
     w->props = Defaults(*kind);
     WriteInt(idOut, w->id);
-    S().widgets[w->id] = std::move(w);
+    ToolkitState().widgets[w->id] = std::move(w);
     return {};
 }
 
@@ -487,20 +487,20 @@ std::vector<std::string> Violations() {
 }
 
 void StartWidgetLog() {
-    S().log.clear();
-    S().logging = true;
+    ToolkitState().log.clear();
+    ToolkitState().logging = true;
 }
 
 std::vector<WidgetCall> StopWidgetLog() {
-    S().logging = false;
-    return std::exchange(S().log, {});
+    ToolkitState().logging = false;
+    return std::exchange(ToolkitState().log, {});
 }
 
 } // namespace standin::toolkit
 
 extern "C" int MQ_CALL MQWidget_Value(int id, int code, void **values) {
     using namespace standin::toolkit;
-    State &s = S();
+    State &s = ToolkitState();
     Request request(id, code);
     std::string error;
     const bool parsed = request.Parse(values, error);
