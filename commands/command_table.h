@@ -116,14 +116,17 @@ inline constexpr std::array<CommandInfo, 30> kCommands = {{
     {Command::FaceByIndex, 30, "Face", kIndexGroup, 0, Family::Index},
 }};
 
-// The dialog's two check boxes that an Alt key toggles instead of choosing
-// a command.
+// The dialog's check boxes. An Alt key toggles the first two instead of
+// choosing a command; the other two have none (the "(&L)" in "(&L)ocal"
+// marks no key the dialog handles).
 struct SwitchInfo {
     const char *label;
     char altKey;
 };
 inline constexpr SwitchInfo kAllObjectsSwitch = {"All objects(&A)", 'A'};
 inline constexpr SwitchInfo kFaceSwitch = {"(&F)ace", 'F'};
+inline constexpr SwitchInfo kLocalSwitch = {"(&L)ocal", 0};
+inline constexpr SwitchInfo kSupplementSwitch = {"Supplement", 0};
 
 constexpr int32_t NumberOf(Command command) { return static_cast<int32_t>(command); }
 

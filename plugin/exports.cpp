@@ -1,4 +1,4 @@
-// The fourteen exports through which the host finds and drives the plug-in.
+// The exports (plugin/exports.txt) through which the host finds and drives the plug-in.
 // Each forwards to the plug-in object by its base class, so one body serves
 // every plug-in kind, and each runs inside the containment guard: on any
 // failure it returns its failure value (0 or null) and nothing unwinds into
@@ -9,7 +9,21 @@
 #include "host/host_api.h"
 #include "plugin/vexolin.h"
 
+#include <algorithm>
+#include <string_view>
+
+#include "vexolin_export_names.h"
+
 namespace {
+
+// The names the module declares (abi/mq_abi.h, with their signatures) are the
+// names the build exports (plugin/exports.txt), in the same order.
+constexpr std::string_view kListedExports[] = {VEXOLIN_EXPORT_NAMES};
+#define VEXOLIN_EXPORT_NAME(ret, name, params) std::string_view(#name),
+constexpr std::string_view kDeclaredExports[] = {MQ_PLUGIN_EXPORTS(VEXOLIN_EXPORT_NAME)};
+#undef VEXOLIN_EXPORT_NAME
+static_assert(std::ranges::equal(kListedExports, kDeclaredExports),
+              "plugin/exports.txt and MQ_PLUGIN_EXPORTS in abi/mq_abi.h list different exports");
 
 constexpr MQDWORD kMinimumHostVersion = 0x4400;
 constexpr MQDWORD kInterfaceVersion = 0x440;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks a built Windows plug-in module:
-#   - its export table holds exactly the fourteen undecorated plug-in exports;
+#   - its export table holds exactly the undecorated plug-in exports listed
+#     in plugin/exports.txt;
 #   - it imports system DLLs only (no C++ or GCC runtime, no pthread DLL);
 #   - its PE headers: the machine the objdump targets (i386 or x86-64), the
 #     DLL flag, ASLR (dynamic base; high-entropy on 64-bit) and DEP (NX
@@ -51,20 +52,11 @@ fail() { echo "check-dll: FAIL: $*" >&2; failures=$((failures + 1)); }
 headers="$("$objdump" -p "$dll")"
 
 # --- exports ---------------------------------------------------------------
-expected="MQCheckVersion
-MQCreate
-MQEnumFileExt
-MQEnumFileType
-MQEnumString
-MQExportFile
-MQGetPlugInID
-MQGetPlugInName
-MQGetPlugInType
-MQImportFile
-MQInit
-MQModifyObject
-MQModifySelect
-MQOnEvent"
+# The names the module must export, from the build's one list of them.
+exports_list="$(dirname "$0")/../plugin/exports.txt"
+[ -f "$exports_list" ] || { echo "check-dll: ERROR: no export list $exports_list" >&2; exit 1; }
+expected="$(sed -e 's/[[:space:]]*$//' -e '/^#/d' -e '/^$/d' "$exports_list" | LC_ALL=C sort)"
+count=$(printf '%s\n' "$expected" | wc -l)
 # Lines of the name pointer table look like "	[   3] MQEnumString".
 exports="$(printf '%s\n' "$headers" |
   sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
@@ -72,10 +64,10 @@ exports="$(printf '%s\n' "$headers" |
 if [ -z "$exports" ]; then
   fail "no export name table found in $dll"
 elif [ "$exports" != "$expected" ]; then
-  fail "export table differs from the fourteen plug-in exports:"
+  fail "export table differs from the $count plug-in exports of plugin/exports.txt:"
   diff <(printf '%s\n' "$expected") <(printf '%s\n' "$exports") >&2 || true
 else
-  echo "check-dll: exports: the fourteen plug-in names, nothing else"
+  echo "check-dll: exports: the $count plug-in names, nothing else"
 fi
 
 # --- imports ---------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "abi/keyword_list.h"
 #include "host/host_api.h"
 #include "settings/text.h"
 
@@ -46,7 +47,7 @@ bool ReadElementText(MQXmlElement element, std::u16string &text) {
         return false;
     }
     // The host owns the text; it is copied at once.
-    text = mqtext::Utf8ToWide(record.result);
+    text = settings::text::Utf8ToWide(record.result);
     return true;
 }
 
@@ -54,11 +55,13 @@ MQSetting *OpenPluginSetting(MQDWORD product, MQDWORD plugin) {
     // Without MQInit there are no host functions to ask.
     if (!hostapi::IsBound()) return nullptr;
 
-    void *values[] = {const_cast<char *>("root"), nullptr, const_cast<char *>("pluginsettings"), nullptr,
-                      nullptr, nullptr};
+    using vexolin::keyword_list::Word;
+    void *values[] = {Word("root"), nullptr, Word("pluginsettings"), nullptr, nullptr, nullptr};
     MQSettingsRequest request{product, plugin, nullptr, values};
     hostapi::MQ_SendMessage(MQ_MESSAGE_PLUGIN_SETTINGS, &request);
-    auto settings = static_cast<MQXmlElement>(values[3]);
+    // The host writes the settings element into the pair's value word.
+    void *const *answer = vexolin::keyword_list::Find(values, "pluginsettings");
+    auto settings = answer != nullptr ? static_cast<MQXmlElement>(*answer) : nullptr;
     if (settings == nullptr) return nullptr;
     return new MQSetting(settings, SectionName(product, plugin).c_str());
 }
@@ -68,7 +71,7 @@ MQSetting *OpenPluginSetting(MQDWORD product, MQDWORD plugin) {
 MQSetting::MQSetting(MQXmlElement settingsElement, const char *sectionName)
     : settings_(settingsElement), sectionName_(sectionName != nullptr ? sectionName : "") {
     if (settings_ == nullptr) return;
-    const std::string name = mqtext::AnsiToUtf8(sectionName_.c_str());
+    const std::string name = settings::text::AnsiToUtf8(sectionName_.c_str());
     section_ = FindChild(settings_, name);
     if (section_ == nullptr) section_ = AddChild(settings_, name);
 }
@@ -80,19 +83,19 @@ bool MQSetting::ReadKey(const char *key, std::u16string &text) const {
     // No section: the host refused to create it, so there is nothing to read
     // (and no key operation is sent for a null element).
     if (section_ == nullptr || key == nullptr) return false;
-    const MQXmlElement child = FindChild(section_, mqtext::AnsiToUtf8(key));
+    const MQXmlElement child = FindChild(section_, settings::text::AnsiToUtf8(key));
     if (child == nullptr) return false;
     return mqsetting::ReadElementText(child, text);
 }
 
 void MQSetting::WriteKey(const char *key, const std::u16string &text) {
     if (section_ == nullptr || key == nullptr) return;
-    const std::string name = mqtext::AnsiToUtf8(key);
+    const std::string name = settings::text::AnsiToUtf8(key);
     // The new element is made first: if the host refuses it, the stored
     // value stays instead of being removed with nothing in its place.
     const MQXmlElement fresh = AddChild(section_, name);
     if (fresh == nullptr) return;
-    const std::string utf8 = mqtext::WideToUtf8(text);
+    const std::string utf8 = settings::text::WideToUtf8(text);
     MQXmlSetTextRecord record{utf8.c_str()};
     hostapi::MQXmlElem_Value(fresh, MQ_XML_SET_TEXT, &record);
     // Then every older element of this key goes, not just the first: a
@@ -113,7 +116,7 @@ void MQSetting::Load(const char *key, bool &value, bool defaultValue) {
         value = defaultValue;
         return;
     }
-    value = mqtext::ParseInt(text) != 0;
+    value = settings::text::ParseInt(text) != 0;
 }
 
 void MQSetting::Load(const char *key, int32_t &value, int32_t defaultValue) {
@@ -122,7 +125,7 @@ void MQSetting::Load(const char *key, int32_t &value, int32_t defaultValue) {
         value = defaultValue;
         return;
     }
-    value = mqtext::ParseInt(text);
+    value = settings::text::ParseInt(text);
 }
 
 void MQSetting::Load(const char *key, float &value, float defaultValue) {
@@ -131,11 +134,11 @@ void MQSetting::Load(const char *key, float &value, float defaultValue) {
         value = defaultValue;
         return;
     }
-    value = mqtext::ParseFloat(text);
+    value = settings::text::ParseFloat(text);
 }
 
 void MQSetting::Save(const char *key, bool value) { WriteKey(key, value ? u"1" : u"0"); }
 
-void MQSetting::Save(const char *key, int32_t value) { WriteKey(key, mqtext::FormatInt(value)); }
+void MQSetting::Save(const char *key, int32_t value) { WriteKey(key, settings::text::FormatInt(value)); }
 
-void MQSetting::Save(const char *key, float value) { WriteKey(key, mqtext::FormatFloat(value)); }
+void MQSetting::Save(const char *key, float value) { WriteKey(key, settings::text::FormatFloat(value)); }

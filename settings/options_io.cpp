@@ -7,15 +7,15 @@ namespace settings {
 void LoadOptions(MQSetting *setting, vexolin::Options &options) {
     // No settings element: every option keeps its current value.
     if (setting == nullptr) return;
-    setting->Load("face", options.face, false);
-    setting->Load("local", options.local, false);
-    setting->Load("range", options.range, 0.001f);
-    // True when absent, although a new plug-in object starts with false.
-    setting->Load("suppl", options.suppl, true);
-    setting->Load("angle1", options.angle1, 0.0f);
-    setting->Load("angle2", options.angle2, 90.0f);
-    setting->Load("PosX", options.PosX, -1);
-    setting->Load("PosY", options.PosY, -1);
+    const vexolin::Options &absent = vexolin::kUnstoredOptions;
+    setting->Load("face", options.face, absent.face);
+    setting->Load("local", options.local, absent.local);
+    setting->Load("range", options.range, absent.range);
+    setting->Load("suppl", options.suppl, absent.suppl);
+    setting->Load("angle1", options.angle1, absent.angle1);
+    setting->Load("angle2", options.angle2, absent.angle2);
+    setting->Load("PosX", options.PosX, absent.PosX);
+    setting->Load("PosY", options.PosY, absent.PosY);
 }
 
 void SaveOptions(MQSetting *setting, const vexolin::Options &options) {

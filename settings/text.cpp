@@ -18,7 +18,7 @@
 #include "abi/utf_text.h"
 #endif
 
-namespace mqtext {
+namespace settings::text {
 namespace {
 
 #ifdef _WIN32
@@ -241,4 +241,4 @@ std::u16string FormatFloat(float value) {
     return Widen(buffer, result.ptr);
 }
 
-} // namespace mqtext
+} // namespace settings::text

@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-namespace mqtext {
+namespace settings::text {
 
 // System code page to UTF-8. On Windows through the ANSI code page; elsewhere
 // the system code page is UTF-8, so the text is only checked and repaired.
@@ -47,4 +47,4 @@ std::u16string FormatInt(int32_t value);
 // ("1.000000e-03"); "inf", "-inf", "nan" for the special values.
 std::u16string FormatFloat(float value);
 
-} // namespace mqtext
+} // namespace settings::text

@@ -79,16 +79,16 @@ void VexolinDialog::BuildColumn1(MQWidgetBase *column) {
     CommandButtons(axisButtons, vexolin::kAxisGroup);
 
     MQFrame *rangeRow = CreateHorzFrame(axisBody);
-    CreateLabel(rangeRow, u"Range");
+    CreateLabel(rangeRow, Widen(vexolin::kRangeLabel));
     rangeSpin = CreateDoubleSpinBox(rangeRow);
     rangeSpin->SetDecimalDigit(3);
-    rangeSpin->SetMin(0.0);
-    rangeSpin->SetMax(1000.0);
+    rangeSpin->SetMin(vexolin::kRangeLimits.low);
+    rangeSpin->SetMax(vexolin::kRangeLimits.high);
     rangeSpin->SetPosition(static_cast<double>(options->range));
     rangeSpin->SetIncrement(0.01);
     faceCheck = CreateCheckBox(rangeRow, Widen(vexolin::kFaceSwitch.label));
     faceCheck->SetChecked(options->face);
-    localCheck = CreateCheckBox(rangeRow, u"(&L)ocal");
+    localCheck = CreateCheckBox(rangeRow, Widen(vexolin::kLocalSwitch.label));
     localCheck->SetChecked(options->local);
 
     // Polygons by point count.
@@ -106,12 +106,12 @@ void VexolinDialog::BuildColumn1(MQWidgetBase *column) {
     CommandButton(edgeButtons, Command::Ridge);
 
     MQFrame *angleRow = CreateHorzFrame(edgeGroup);
-    CreateLabel(angleRow, u"Angle");
+    CreateLabel(angleRow, Widen(vexolin::kAngleLabel));
     angle1Spin = CreateDoubleSpinBox(angleRow);
     angle1Spin->SetVisibleColumn(6);
     angle1Spin->SetDecimalDigit(1);
     angle1Spin->SetIncrement(5.0);
-    CreateLabel(angleRow, u"->");
+    CreateLabel(angleRow, Widen(vexolin::kAngleToLabel));
     angle2Spin = CreateDoubleSpinBox(angleRow);
     angle2Spin->SetVisibleColumn(6);
     angle2Spin->SetDecimalDigit(1);
@@ -121,7 +121,7 @@ void VexolinDialog::BuildColumn1(MQWidgetBase *column) {
     SetAngleRanges(options->suppl);
     angle1Spin->SetPosition(static_cast<double>(options->angle1));
     angle2Spin->SetPosition(static_cast<double>(options->angle2));
-    supplCheck = CreateCheckBox(angleRow, u"Supplement");
+    supplCheck = CreateCheckBox(angleRow, Widen(vexolin::kSupplementSwitch.label));
     supplCheck->SetChecked(options->suppl);
     supplCheck->AddExecuteEvent(this, &VexolinDialog::OnSupplementExecute);
 
@@ -130,7 +130,7 @@ void VexolinDialog::BuildColumn1(MQWidgetBase *column) {
     MQGroupBox *indexGroup = NamedGroup(*this, column, vexolin::kIndexGroup);
     MQFrame *indexRow = CreateHorzFrame(indexGroup);
     indexSpin = CreateSpinBox(indexRow);
-    indexSpin->SetMax(9999999);
+    indexSpin->SetMax(vexolin::kIndexMax);
     CommandButtons(indexRow, vexolin::kIndexGroup);
 
     allObjectsCheck = CreateCheckBox(column, Widen(vexolin::kAllObjectsSwitch.label));

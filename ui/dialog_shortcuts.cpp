@@ -3,12 +3,11 @@
 #include "ui/command_dialog.h"
 
 int VexolinDialog::SetAngleRanges(bool supplement) {
-    const double low = supplement ? 0.0 : -180.0;
-    const double high = supplement ? 360.0 : 180.0;
-    angle1Spin->SetMin(low);
-    angle1Spin->SetMax(high);
-    angle2Spin->SetMin(low);
-    angle2Spin->SetMax(high);
+    const vexolin::SpinLimits limits = vexolin::AngleLimits(supplement);
+    angle1Spin->SetMin(limits.low);
+    angle1Spin->SetMax(limits.high);
+    angle2Spin->SetMin(limits.low);
+    angle2Spin->SetMax(limits.high);
     return 1;
 }
 

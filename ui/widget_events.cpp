@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "host/contain.h"
-#include "ui/keyword_list.h"
+#include "abi/keyword_list.h"
 
 namespace {
 
@@ -14,8 +14,8 @@ public:
     explicit EventValues(void **values) : values_(values) {}
 
     void *Word(const char *keyword) const {
-        void *v = nullptr;
-        return keyword_list::Find(values_, keyword, v) ? v : nullptr;
+        void *const *word = vexolin::keyword_list::Find(values_, keyword);
+        return word != nullptr ? *word : nullptr;
     }
     int32_t *IntPtr(const char *keyword) const { return static_cast<int32_t *>(Word(keyword)); }
     int32_t Int(const char *keyword, int32_t absent) const {

@@ -3,9 +3,9 @@
 #include <map>
 
 #include "host/host_api.h"
-#include "ui/keyword_list.h"
+#include "abi/keyword_list.h"
 
-using keyword_list::Word;
+using vexolin::keyword_list::Word;
 
 namespace {
 

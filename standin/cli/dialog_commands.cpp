@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "commands/options.h"
 #include "standin/cli/obj_loader.h"
 
 namespace vexcli {
@@ -39,8 +40,9 @@ std::string GroupNames() {
     return out;
 }
 
-void CheckRange(const std::optional<double> &value, double lo, double hi, const char *name) {
+void CheckRange(const std::optional<double> &value, vexolin::SpinLimits limits, const char *name) {
     if (!value) return;
+    const double lo = limits.low, hi = limits.high;
     if (!std::isfinite(*value) || *value < lo || *value > hi)
         throw InputError(std::string("invalid ") + name + " " + std::to_string(*value) + ": the dialog accepts " +
                          std::to_string(lo) + " to " + std::to_string(hi));
@@ -87,11 +89,12 @@ AltKey FindAltKey(const std::string &key) {
 }
 
 void CheckOptions(const DialogOptions &options, bool supplement) {
-    CheckRange(options.range, 0.0, 1000.0, "range");
-    CheckRange(options.angle1, supplement ? 0.0 : -180.0, supplement ? 360.0 : 180.0, "angle1");
-    CheckRange(options.angle2, supplement ? 0.0 : -180.0, supplement ? 360.0 : 180.0, "angle2");
-    if (options.index && (*options.index < 0 || *options.index > 9999999))
-        throw InputError("invalid index " + std::to_string(*options.index) + ": the dialog accepts 0 to 9999999");
+    CheckRange(options.range, vexolin::kRangeLimits, "range");
+    CheckRange(options.angle1, vexolin::AngleLimits(supplement), "angle1");
+    CheckRange(options.angle2, vexolin::AngleLimits(supplement), "angle2");
+    if (options.index && (*options.index < 0 || *options.index > vexolin::kIndexMax))
+        throw InputError("invalid index " + std::to_string(*options.index) + ": the dialog accepts 0 to " +
+                         std::to_string(vexolin::kIndexMax));
 }
 
 bool ParseSwitch(const std::string &text, const std::string &what) {

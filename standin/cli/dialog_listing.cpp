@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "commands/options.h"
 #include "standin/cli/dialog_commands.h"
 #include "standin/cli/dialog_view_parts.h"
 #include "standin/cli/obj_loader.h"
@@ -48,16 +49,16 @@ std::string AltOf(const std::string &label) {
 // The command-line option that sets a control, by what precedes it.
 std::string OptionOf(const DialogNode &node, const std::string &labelBefore, const std::string &group) {
     if (node.kind == tk::Kind::CheckBox) {
-        if (node.text == "(&F)ace") return "--face";
-        if (node.text == "(&L)ocal") return "--local";
-        if (node.text == "Supplement") return "--supplement";
-        if (node.text == "All objects(&A)") return "--all-objects";
+        if (node.text == vexolin::kFaceSwitch.label) return "--face";
+        if (node.text == vexolin::kLocalSwitch.label) return "--local";
+        if (node.text == vexolin::kSupplementSwitch.label) return "--supplement";
+        if (node.text == vexolin::kAllObjectsSwitch.label) return "--all-objects";
         return {};
     }
-    if (labelBefore == "Range") return "--range";
-    if (labelBefore == "Angle") return "--angle1";
-    if (labelBefore == "->") return "--angle2";
-    if (group == "select by index" && node.kind == tk::Kind::SpinBox) return "--index";
+    if (labelBefore == vexolin::kRangeLabel) return "--range";
+    if (labelBefore == vexolin::kAngleLabel) return "--angle1";
+    if (labelBefore == vexolin::kAngleToLabel) return "--angle2";
+    if (group == vexolin::kIndexGroup && node.kind == tk::Kind::SpinBox) return "--index";
     return {};
 }
 

@@ -5,7 +5,8 @@
 // Exit status: 0 done; 1 the plug-in did not carry out the command; 2 bad
 // input (files, options, selection) or any other failure (out of memory, a
 // file that cannot be read or written), with a one-line message and no
-// output files written.
+// output files written; 3 the plug-in misbehaved: it made calls the host had
+// to refuse (each is printed, whatever else the run did).
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -15,12 +16,15 @@
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
 
+#include "commands/command_table.h"
+#include "commands/options.h"
 #include "standin/cli/batch_run.h"
 #include "standin/cli/dialog_view.h"
 #include "standin/cli/obj_loader.h"
 #include "standin/cli/output_files.h"
 #include "standin/cli/render_mesh.h"
 #include "standin/cli/run_one.h"
+#include "standin/core/host_checks.h"
 
 namespace fs = std::filesystem;
 using namespace vexcli;
@@ -96,10 +100,12 @@ int Main(int argc, char **argv) {
     g->add_option("--press", r.choice.button, "press the button with this label, e.g. \"Ridge(&R)\"");
     g->add_option("--group", r.choice.group, "the group of the button, e.g. \"Clear\"");
     g->add_option("--alt", r.choice.altKeys, "press Alt+KEY (repeatable, in order)");
-    g->add_option("--range", r.range, "\"Range\" tolerance, 0 to 1000");
+    g->add_option("--range", r.range, std::string("\"") + vexolin::kRangeLabel + "\" tolerance, 0 to " +
+                                          std::to_string(static_cast<int>(vexolin::kRangeLimits.high)));
     g->add_option("--angle1", r.angle1, "first \"Angle\"");
     g->add_option("--angle2", r.angle2, "second \"Angle\" (after \"->\")");
-    g->add_option("--index", r.index, "index for \"select by index\", 0 to 9999999");
+    g->add_option("--index", r.index, std::string("index for \"") + vexolin::kIndexGroup + "\", 0 to " +
+                                          std::to_string(vexolin::kIndexMax));
     g->add_option("--face", r.face, "\"(&F)ace\" switch: on or off");
     g->add_option("--local", r.local, "\"(&L)ocal\" switch: on or off");
     g->add_option("--supplement", r.supplement, "\"Supplement\" switch: on or off");
@@ -192,6 +198,14 @@ int main(int argc, char **argv) {
         std::cerr << kProgram << ": " << OneLine(e.what()) << "\n";
     } catch (...) {
         std::cerr << kProgram << ": failed for an unknown reason\n";
+    }
+    // The host refuses a bad call quietly, as the modeller does; this tool is
+    // also a validator, so every refused call of the plug-in is shown and
+    // fails the run.
+    if (const auto misbehaviour = standin::RecordedMisbehaviour(); !misbehaviour.empty()) {
+        for (const standin::Misbehaviour &m : misbehaviour)
+            std::cerr << kProgram << ": the plug-in misbehaved: " << OneLine(m.what) << "\n";
+        status = 3;
     }
     // Hand back the fonts and caches that drawing text took, so that a
     // leak checker sees a clean exit.

@@ -16,6 +16,8 @@
 // the document it fills).
 #include "standin/cli/obj_loader.h"
 
+#include "abi/utf_text.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -44,47 +46,24 @@ namespace {
 
 // ---- text encodings --------------------------------------------------------
 
-void AppendUtf8(std::string &out, uint32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-// UTF-16 after its byte-order mark, as UTF-8. Line breaks stay where they
-// were, so line numbers in errors match the file.
+// UTF-16 after its byte-order mark, as UTF-8 (the boundary's codec, strict).
+// Decoded a line at a time, so that an unpaired surrogate is reported with
+// its line number; line breaks stay where they were.
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian, const std::string &file) {
     if (bytes.size() % 2 != 0) throw InputError(file + ": UTF-16 text with an odd number of bytes (cut short?)");
+    std::u16string units(bytes.size() / 2, u'\0');
+    for (size_t i = 0; i < units.size(); ++i) {
+        const auto a = static_cast<uint8_t>(bytes[2 * i]), b = static_cast<uint8_t>(bytes[2 * i + 1]);
+        units[i] = static_cast<char16_t>(bigEndian ? a << 8 | b : b << 8 | a);
+    }
     std::string out;
-    out.reserve(bytes.size() / 2);
-    int32_t line = 1;
-    auto unit = [&](size_t i) {
-        const auto a = static_cast<uint8_t>(bytes[i]), b = static_cast<uint8_t>(bytes[i + 1]);
-        return bigEndian ? static_cast<uint32_t>(a << 8 | b) : static_cast<uint32_t>(b << 8 | a);
-    };
-    for (size_t i = 0; i < bytes.size(); i += 2) {
-        uint32_t c = unit(i);
-        if (c >= 0xD800 && c < 0xDC00) {
-            const uint32_t low = i + 3 < bytes.size() ? unit(i + 2) : 0;
-            if (low < 0xDC00 || low >= 0xE000) Fail(file, line, "invalid UTF-16 (a lone surrogate)");
-            c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-            i += 2;
-        } else if (c >= 0xDC00 && c < 0xE000) {
+    out.reserve(units.size());
+    std::u16string_view rest = units;
+    for (int32_t line = 1; !rest.empty(); ++line) {
+        const size_t end = std::min(rest.find(u'\n'), rest.size() - 1) + 1;
+        if (!vexolin::utf::Utf16ToUtf8(rest.substr(0, end), out, vexolin::utf::Malformed::Reject))
             Fail(file, line, "invalid UTF-16 (a lone surrogate)");
-        }
-        if (c == '\n') ++line;
-        AppendUtf8(out, c);
+        rest.remove_prefix(end);
     }
     return out;
 }

@@ -71,19 +71,19 @@ void FindControls(const DialogNode &node, const std::string &group, OptionContro
         if (c.kind == tk::Kind::Label) {
             label = &c.text;
         } else if (IsSpin(c) && label != nullptr) {
-            const DialogNode **slot = *label == "Range" ? &found.range
-                                      : *label == "Angle" ? &found.angle1
-                                      : *label == "->"    ? &found.angle2
-                                                          : nullptr;
+            const DialogNode **slot = *label == vexolin::kRangeLabel     ? &found.range
+                                      : *label == vexolin::kAngleLabel   ? &found.angle1
+                                      : *label == vexolin::kAngleToLabel ? &found.angle2
+                                                                         : nullptr;
             if (slot != nullptr && *slot == nullptr) *slot = &c;
             label = nullptr;
         }
-        if (c.kind == tk::Kind::SpinBox && inner == "select by index" && found.index == nullptr) found.index = &c;
+        if (c.kind == tk::Kind::SpinBox && inner == vexolin::kIndexGroup && found.index == nullptr) found.index = &c;
         if (c.kind == tk::Kind::CheckBox) {
-            if (c.text == "Supplement" && inner == "select Edge/Ridge") found.supplement = &c;
-            if (c.text == "(&F)ace") found.face = &c;
-            if (c.text == "(&L)ocal") found.local = &c;
-            if (c.text == "All objects(&A)") found.allObjects = &c;
+            if (c.text == vexolin::kSupplementSwitch.label && inner == vexolin::kEdgeRidgeGroup) found.supplement = &c;
+            if (c.text == vexolin::kFaceSwitch.label) found.face = &c;
+            if (c.text == vexolin::kLocalSwitch.label) found.local = &c;
+            if (c.text == vexolin::kAllObjectsSwitch.label) found.allObjects = &c;
         }
         FindControls(c, inner, found);
     }
@@ -264,10 +264,10 @@ PluginRunner::Result PluginRunner::Run(const DialogChoice &choice, standin::Docu
             result.problem = std::string("the dialog kept ") + what + " " + saved + " where " + asked + " was asked";
     };
     if (after.face != face) mismatch("(&F)ace", OnOff(face), OnOff(after.face));
-    if (after.local != local) mismatch("(&L)ocal", OnOff(local), OnOff(after.local));
-    if (after.suppl != suppl) mismatch("Supplement", OnOff(suppl), OnOff(after.suppl));
+    if (after.local != local) mismatch(vexolin::kLocalSwitch.label, OnOff(local), OnOff(after.local));
+    if (after.suppl != suppl) mismatch(vexolin::kSupplementSwitch.label, OnOff(suppl), OnOff(after.suppl));
     auto sameFloat = [](double a, double b) { return static_cast<float>(a) == static_cast<float>(b); };
-    if (o.range && !sameFloat(*o.range, after.range)) mismatch("Range", std::to_string(*o.range), std::to_string(after.range));
+    if (o.range && !sameFloat(*o.range, after.range)) mismatch(vexolin::kRangeLabel, std::to_string(*o.range), std::to_string(after.range));
     if (o.angle1 && !sameFloat(*o.angle1, after.angle1))
         mismatch("the first angle", std::to_string(*o.angle1), std::to_string(after.angle1));
     if (o.angle2 && !sameFloat(*o.angle2, after.angle2))

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/options.h"
 #include "standin/cli/dialog_commands.h"
 #include "standin/cli/dialog_view.h"
 #include "standin/core/document.h"
@@ -36,12 +37,12 @@ const DialogCommand &ChosenCommand(const DialogChoice &choice);
 // the store holds them (locale-free), with the plug-in's defaults for keys
 // it has not saved yet.
 struct StoredOptions {
-    bool face = false;
-    bool local = false;
-    bool suppl = true;
-    double range = 0.001;
-    double angle1 = 0.0;
-    double angle2 = 90.0;
+    bool face = vexolin::kUnstoredOptions.face;
+    bool local = vexolin::kUnstoredOptions.local;
+    bool suppl = vexolin::kUnstoredOptions.suppl;
+    double range = vexolin::kUnstoredOptions.range;
+    double angle1 = vexolin::kUnstoredOptions.angle1;
+    double angle2 = vexolin::kUnstoredOptions.angle2;
 };
 
 class PluginRunner {

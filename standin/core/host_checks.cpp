@@ -1,6 +1,7 @@
 #include "standin/core/host_checks.h"
 
 #include <atomic>
+#include <cstddef>
 
 #if defined(_WIN32)
 #ifndef WIN32_LEAN_AND_MEAN
@@ -14,7 +15,11 @@
 namespace standin {
 namespace {
 
-std::string g_firstMisbehaviour;
+std::vector<Misbehaviour> g_log;
+// How many entries of the log each group wrote: the document functions ask
+// on every refused call, however long the toolkit's part of the log is.
+size_t g_entries[3] = {0, 0, 0};
+size_t &EntriesOf(Functions by) { return g_entries[static_cast<size_t>(by)]; }
 HostileAnswers g_hostile;
 
 #if defined(_WIN32)
@@ -55,18 +60,44 @@ void CheckCallingThread(bool on) {
     host_checks_detail::threadChecked = on;
 }
 
+namespace {
+// A call on another thread, noticed since the last look, enters the log on
+// the host's thread.
+void TakeOffThreadCall() {
+    if (g_offThreadCall.exchange(false))
+        ReportMisbehaviour(Functions::Document, "a host function called on a thread other than the host's");
+}
+} // namespace
+
 void ResetMisbehaviour() {
-    g_firstMisbehaviour.clear();
+    ForgetMisbehaviour(Functions::Document);
+    ForgetMisbehaviour(Functions::Settings);
     g_offThreadCall.store(false);
 }
 
-const std::string &FirstMisbehaviour() {
-    if (g_offThreadCall.exchange(false)) ReportMisbehaviour("a host function called on a thread other than the host's");
-    return g_firstMisbehaviour;
+std::string FirstMisbehaviour() {
+    TakeOffThreadCall();
+    for (const Misbehaviour &m : g_log)
+        if (m.by != Functions::Toolkit) return m.what;
+    return {};
 }
 
-void ReportMisbehaviour(const std::string &what) {
-    if (g_firstMisbehaviour.empty()) g_firstMisbehaviour = what.empty() ? "(unnamed)" : what;
+void ReportMisbehaviour(Functions by, const std::string &what) {
+    if (by == Functions::Document && MisbehaviourRecorded(by)) return;
+    g_log.push_back({by, what.empty() ? "(unnamed)" : what});
+    ++EntriesOf(by);
+}
+
+bool MisbehaviourRecorded(Functions by) { return EntriesOf(by) != 0; }
+
+std::vector<Misbehaviour> RecordedMisbehaviour() {
+    TakeOffThreadCall();
+    return g_log;
+}
+
+void ForgetMisbehaviour(Functions by) {
+    std::erase_if(g_log, [by](const Misbehaviour &m) { return m.by == by; });
+    EntriesOf(by) = 0;
 }
 
 void SetHostileAnswers(const HostileAnswers &answers) {

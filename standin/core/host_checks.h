@@ -1,12 +1,23 @@
 // The stand-in host's checks of what the plug-in asks of it, and its hostile
 // mode.
 //
-// Misbehaviour: a host call that names a deleted face, or a vertex, face or
-// line index outside the object's slots, is refused (as the modeller would)
-// and also recorded here, so a test sees a call the plug-in should not have
-// made even where refusing it hides the mistake. The first misbehaviour is
-// kept; later ones do not overwrite it. Tests reset it before they drive the
-// plug-in and fail when it is set afterwards.
+// Misbehaviour: a call the plug-in should not have made is refused (as the
+// modeller would) and also recorded in one log, so a test or vexolin-run
+// sees it even where refusing it hides the mistake. Three groups of host
+// functions write to it:
+//   - the document functions: a call that names a deleted face, or a
+//     vertex, face or line index outside the object's slots (and, with the
+//     thread check on, any host call on another thread);
+//   - the settings functions: an unknown message or element code, a null
+//     record, a settings request without "pluginsettings", an element
+//     handle the store did not hand out, a null or impossible element name,
+//     a null text;
+//   - the toolkit: every request it refuses (standin::toolkit::Violations).
+// The document functions keep their first misbehaviour only (they are called
+// per element, and later ones build no text); the settings functions and the
+// toolkit keep every refusal, in order.
+// Tests reset the log before they drive the plug-in and fail when it holds
+// anything afterwards.
 //
 // Hostile mode: the host answers with values no real document has (counts
 // that are enormous or negative, point lists naming vertex -1, arrays left
@@ -16,15 +27,33 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace standin {
 
-// Forgets the recorded misbehaviour.
+// The group of host functions that refused a call.
+enum class Functions { Document, Settings, Toolkit };
+
+struct Misbehaviour {
+    Functions by = Functions::Document;
+    std::string what; // the call, described, and why it was refused
+};
+
+// Forgets what the document and settings functions recorded (the toolkit's
+// refusals are forgotten by standin::toolkit::Reset).
 void ResetMisbehaviour();
-// The first misbehaviour since the last reset, or "" when there was none.
-const std::string &FirstMisbehaviour();
-// Records a misbehaviour unless one is already recorded.
-void ReportMisbehaviour(const std::string &what);
+// The first misbehaviour the document or settings functions recorded since
+// the last reset, or "" when there was none.
+std::string FirstMisbehaviour();
+// Records a misbehaviour; one of the document functions only while that
+// group has recorded none.
+void ReportMisbehaviour(Functions by, const std::string &what);
+// Whether `by` has recorded a misbehaviour since its last reset.
+bool MisbehaviourRecorded(Functions by);
+// The whole log, in the order of the calls.
+std::vector<Misbehaviour> RecordedMisbehaviour();
+// Forgets what one group recorded.
+void ForgetMisbehaviour(Functions by);
 
 // The calling thread: the plug-in may call the host only on the thread the
 // host called it on (it may compute on threads of its own). With the check

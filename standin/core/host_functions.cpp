@@ -40,14 +40,14 @@ std::string Describe(const char *function, int32_t a, int32_t b) {
 // checks themselves stay a few compares on the paths the benchmarks time.
 // Only the first misbehaviour is kept, so later ones build no text.
 [[gnu::cold, gnu::noinline]] void ReportVertex(const char *function, int32_t v) {
-    if (!standin::FirstMisbehaviour().empty()) return;
-    standin::ReportMisbehaviour(Describe(function, v, kNoIndex) + ": no such vertex");
+    if (standin::MisbehaviourRecorded(standin::Functions::Document)) return;
+    standin::ReportMisbehaviour(standin::Functions::Document, Describe(function, v, kNoIndex) + ": no such vertex");
 }
 
 [[gnu::cold, gnu::noinline]] void ReportFace(const Object &o, const char *function, int32_t f, int32_t line) {
-    if (!standin::FirstMisbehaviour().empty()) return;
+    if (standin::MisbehaviourRecorded(standin::Functions::Document)) return;
     const char *what = !o.IsFace(f) ? ": no such face" : o.PointCount(f) == 0 ? ": deleted face" : ": no such line";
-    standin::ReportMisbehaviour(Describe(function, f, line) + what);
+    standin::ReportMisbehaviour(standin::Functions::Document, Describe(function, f, line) + what);
 }
 
 // Records a call on an object that names vertex `v` outside its slots. The

@@ -106,7 +106,7 @@ std::vector<RegisteredHandler> RegisteredHandlers(int32_t id) {
     return out;
 }
 
-int32_t WidgetCount() { return static_cast<int32_t>(S().widgets.size()); }
+int32_t WidgetCount() { return static_cast<int32_t>(ToolkitState().widgets.size()); }
 
 int32_t FindByText(const std::string &text, const std::string &group, int32_t root) {
     const uint32_t all = ~0u;
@@ -117,7 +117,7 @@ int32_t FindByText(const std::string &text, const std::string &group, int32_t ro
 std::string Dump() {
     std::string out;
     DumpWidget(*Find(kMainWindowId), 0, false, out);
-    for (auto &[id, w] : S().widgets)
+    for (auto &[id, w] : ToolkitState().widgets)
         if (w->parent == 0 && id != kMainWindowId) DumpWidget(*w, 0, true, out);
     return out;
 }

@@ -8,7 +8,8 @@
 //   tree.cpp      the state, the widget tree, the kinds' default properties
 //                 and the spin-box rules;
 //   protocol.cpp  MQWidget_Value: request decoding, property specs, answers,
-//                 the violation record and the call log;
+//                 the refusals (into the host's misbehaviour log) and
+//                 the call log;
 //   script.cpp    event delivery, the scripted user and the modal loop;
 //   inspect.cpp   looking at the tree (queries, Dump) and parsing actions.
 #pragma once
@@ -35,8 +36,8 @@ inline constexpr uint32_t kControls = kFrames | Bit(Kind::Label) | Bit(Kind::But
                                       Bit(Kind::SpinBox) | Bit(Kind::DoubleSpinBox);
 inline constexpr uint32_t kTexts =
     Bit(Kind::GroupBox) | Bit(Kind::Label) | Bit(Kind::Button) | Bit(Kind::CheckBox);
-inline constexpr uint32_t kSpin = Bit(Kind::SpinBox);
-inline constexpr uint32_t kDSpin = Bit(Kind::DoubleSpinBox);
+inline constexpr uint32_t kIntSpinBoxes = Bit(Kind::SpinBox);
+inline constexpr uint32_t kDoubleSpinBoxes = Bit(Kind::DoubleSpinBox);
 
 // ---------------------------------------------------------------------------
 // State
@@ -79,14 +80,13 @@ struct State {
     std::vector<Frame> modal;  // running modal loops, innermost last
     std::vector<ModalRun> runs;
     std::string scriptError;
-    std::vector<std::string> violations;
     bool logging = false;
     std::vector<WidgetCall> log;
     ModalObserver observer;
 };
 
 // The toolkit's one state, made on first use.
-State &S();
+State &ToolkitState();
 
 // ---------------------------------------------------------------------------
 // The widget tree (tree.cpp)

@@ -24,7 +24,9 @@
 #include <utility>
 
 #include "abi/mq_host_declarations.h"
+#include "abi/keyword_list.h"
 #include "abi/utf_text.h"
+#include "standin/core/host_checks.h"
 #include "standin/toolkit/internal.h"
 #include "standin/toolkit/toolkit.h"
 
@@ -38,23 +40,15 @@ namespace {
 // Text
 // ---------------------------------------------------------------------------
 
-constexpr size_t kMaxKeyword = 64;      // longest ASCII keyword read from a list
 constexpr size_t kMaxWideText = 65536;  // longest wide text accepted, in code units
-constexpr size_t kMaxPairs = 256;       // a list longer than this is taken as unterminated
 
-// Reads a NUL-terminated printable ASCII text of at most kMaxKeyword
-// characters. False for null, non-ASCII or overlong text.
+// Reads a NUL-terminated printable ASCII text as keywords are read
+// (abi/keyword_list.h). False for null, non-ASCII or overlong text.
 bool ReadAscii(const void *p, std::string &out) {
-    if (p == nullptr) return false;
-    const auto *s = static_cast<const char *>(p);
-    out.clear();
-    for (size_t i = 0; i <= kMaxKeyword; ++i) {
-        const char c = s[i];
-        if (c == '\0') return true;
-        if (c < 0x20 || c > 0x7E) return false;
-        out.push_back(c);
-    }
-    return false;
+    std::string_view text;
+    if (!vexolin::keyword_list::AsciiText(p, text)) return false;
+    out.assign(text);
+    return true;
 }
 
 // Reads NUL-terminated UTF-16 text of fewer than kMaxWideText units into
@@ -103,16 +97,16 @@ constexpr PropertySpec kProperties[] = {
     {"cancel", Form::Bool, Bit(Kind::Button), true},
     {"modalresult", Form::Int, Bit(Kind::Button), true},
     {"checked", Form::Bool, Bit(Kind::CheckBox), true},
-    {"position", Form::Int, kSpin, true},
-    {"position", Form::Double, kDSpin, true},
-    {"min", Form::Int, kSpin, true},
-    {"min", Form::Double, kDSpin, true},
-    {"max", Form::Int, kSpin, true},
-    {"max", Form::Double, kDSpin, true},
-    {"increment", Form::Int, kSpin, true},
-    {"increment", Form::Double, kDSpin, true},
-    {"decimaldigit", Form::Int, kDSpin, true},
-    {"visiblecolumn", Form::Int, kSpin | kDSpin, true},
+    {"position", Form::Int, kIntSpinBoxes, true},
+    {"position", Form::Double, kDoubleSpinBoxes, true},
+    {"min", Form::Int, kIntSpinBoxes, true},
+    {"min", Form::Double, kDoubleSpinBoxes, true},
+    {"max", Form::Int, kIntSpinBoxes, true},
+    {"max", Form::Double, kDoubleSpinBoxes, true},
+    {"increment", Form::Int, kIntSpinBoxes, true},
+    {"increment", Form::Double, kDoubleSpinBoxes, true},
+    {"decimaldigit", Form::Int, kDoubleSpinBoxes, true},
+    {"visiblecolumn", Form::Int, kIntSpinBoxes | kDoubleSpinBoxes, true},
     {"pos_x", Form::Int, Bit(Kind::Dialog), true},
     {"pos_y", Form::Int, Bit(Kind::Dialog), true},
 };
@@ -159,25 +153,19 @@ class Request {
 public:
     Request(int32_t id, int32_t code) : id_(id), code_(code) {}
 
-    // Reads the list; false (with an error) when it is unterminated or holds
-    // a keyword that is not ASCII text.
+    // Reads the list (abi/keyword_list.h); false (with an error) when it is
+    // unterminated or holds a keyword that is not ASCII text.
     bool Parse(void **values, std::string &error) {
-        if (values == nullptr) return true;
-        for (size_t i = 0;; ++i) {
-            if (i == kMaxPairs) {
-                error = "keyword list not terminated within " + std::to_string(kMaxPairs) + " pairs";
-                return false;
-            }
-            void *k = values[2 * i];
-            if (k == nullptr) return true;
-            Pair p;
-            if (!ReadAscii(k, p.keyword)) {
-                error = "keyword " + std::to_string(i) + " is not ASCII text";
-                return false;
-            }
-            p.value = values[2 * i + 1];
-            pairs_.push_back(std::move(p));
-        }
+        namespace kl = vexolin::keyword_list;
+        const kl::WalkResult walked = kl::Walk(values, [&](std::string_view keyword, void *value) {
+            pairs_.push_back({std::string(keyword), value});
+            return true;
+        });
+        if (walked.how == kl::Walked::Unterminated)
+            error = "keyword list not terminated within " + std::to_string(kl::kMaxPairs) + " pairs";
+        else if (walked.how == kl::Walked::BadKeyword)
+            error = "keyword " + std::to_string(walked.pairs) + " is not ASCII text";
+        return error.empty();
     }
 
     const std::vector<Pair> &Pairs() const { return pairs_; }
@@ -244,7 +232,7 @@ std::string WindowCommand(const Request &r) {
         if (auto e = r.OnlyKeywords({"type", "result"}); !e.empty()) return e;
         void *result = nullptr;
         if (auto e = NeedIntOut(r, "result", result, false); !e.empty()) return e;
-        for (const Frame &f : S().modal)
+        for (const Frame &f : ToolkitState().modal)
             if (f.dialog == r.id_) return "dialog is already running modally";
         const int32_t id = r.id_;
         const int32_t res = RunModal(id);
@@ -258,7 +246,7 @@ std::string WindowCommand(const Request &r) {
         if (code != "ok" && code != "cancel") return "unknown close code \"" + code + "\"";
         // The innermost run of this dialog ends once the current action is
         // done; a dialog that is not running has nothing to end.
-        for (auto it = S().modal.rbegin(); it != S().modal.rend(); ++it) {
+        for (auto it = ToolkitState().modal.rbegin(); it != ToolkitState().modal.rend(); ++it) {
             if (it->dialog != r.id_ || it->ended) continue;
             it->ended = true;
             it->result = code == "ok" ? kResultClosedOk : kResultCancelled;
@@ -304,11 +292,11 @@ std::string Create(const Request &r) {
     const std::optional<Kind> kind = CreatableKind(type);
     if (!kind) return refuse("unknown widget kind \"" + type + "\"");
     auto w = std::make_unique<Widget>();
-    w->id = S().nextId++;
+    w->id = ToolkitState().nextId++;
     w->kind = *kind;
     w->props = Defaults(*kind);
     WriteInt(idOut, w->id);
-    S().widgets[w->id] = std::move(w);
+    ToolkitState().widgets[w->id] = std::move(w);
     return {};
 }
 
@@ -486,25 +474,33 @@ std::string Dispatch(const Request &r) {
 
 } // namespace
 
-std::string FirstViolation() { return S().violations.empty() ? std::string() : S().violations.front(); }
+std::string FirstViolation() {
+    const std::vector<std::string> all = Violations();
+    return all.empty() ? std::string() : all.front();
+}
 
-std::vector<std::string> Violations() { return S().violations; }
+std::vector<std::string> Violations() {
+    std::vector<std::string> refusals;
+    for (const standin::Misbehaviour &m : standin::RecordedMisbehaviour())
+        if (m.by == standin::Functions::Toolkit) refusals.push_back(m.what);
+    return refusals;
+}
 
 void StartWidgetLog() {
-    S().log.clear();
-    S().logging = true;
+    ToolkitState().log.clear();
+    ToolkitState().logging = true;
 }
 
 std::vector<WidgetCall> StopWidgetLog() {
-    S().logging = false;
-    return std::exchange(S().log, {});
+    ToolkitState().logging = false;
+    return std::exchange(ToolkitState().log, {});
 }
 
 } // namespace standin::toolkit
 
 extern "C" int MQ_CALL MQWidget_Value(int id, int code, void **values) {
     using namespace standin::toolkit;
-    State &s = S();
+    State &s = ToolkitState();
     Request request(id, code);
     std::string error;
     const bool parsed = request.Parse(values, error);
@@ -517,7 +513,7 @@ extern "C" int MQ_CALL MQWidget_Value(int id, int code, void **values) {
     }
     if (parsed) error = Dispatch(request);
     if (!error.empty()) {
-        s.violations.push_back(Describe(request) + error);
+        standin::ReportMisbehaviour(standin::Functions::Toolkit, Describe(request) + error);
         return 0;
     }
     // The log may have been restarted by a handler during a modal run.

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <utility>
 
+#include "abi/keyword_list.h"
 #include "standin/toolkit/internal.h"
 #include "standin/toolkit/toolkit.h"
 
@@ -28,23 +29,23 @@ int Deliver(int32_t target, int32_t sender, const std::string &type, EventArgs &
 
     int32_t targetId = target, senderId = sender == 0 ? target : sender;
     float pressure = args.pressure.value_or(0.0f);
-    auto word = [](const void *p) { return const_cast<void *>(p); };
-    std::vector<void *> list = {word("type"), word(type.c_str()), word("target_id"), &targetId,
-                                word("sender_id"), &senderId};
+    using vexolin::keyword_list::Word;
+    std::vector<void *> list = {Word("type"), Word(type.c_str()), Word("target_id"), &targetId,
+                                Word("sender_id"), &senderId};
     for (auto &[keyword, value] : args.ints) {
-        list.push_back(word(keyword.c_str()));
+        list.push_back(Word(keyword.c_str()));
         list.push_back(&value);
     }
     if (args.pressure) {
-        list.push_back(word("pressure"));
+        list.push_back(Word("pressure"));
         list.push_back(&pressure);
     }
     if (args.hasCanvas) {
-        list.push_back(word("canvas"));
+        list.push_back(Word("canvas"));
         list.push_back(args.canvas);
     }
     if (args.hasFinished) {
-        list.push_back(word("finished"));
+        list.push_back(Word("finished"));
         list.push_back(&args.finished);
     }
     list.push_back(nullptr);
@@ -65,7 +66,7 @@ namespace {
 // The scripted user
 // ---------------------------------------------------------------------------
 
-Frame &Current(size_t frame) { return S().modal[frame]; }
+Frame &Current(size_t frame) { return ToolkitState().modal[frame]; }
 
 void EndRun(size_t frame, int32_t result, RunEnd end) {
     Frame &f = Current(frame);
@@ -113,7 +114,7 @@ void Click(int32_t id, size_t frame) {
 
 std::string SetSpin(const Action &a, int32_t dialog) {
     int32_t id = 0;
-    const uint32_t spins = kSpin | kDSpin;
+    const uint32_t spins = kIntSpinBoxes | kDoubleSpinBoxes;
     if (a.id == 0 && a.label.empty()) {
         std::vector<int32_t> all;
         PreOrder(dialog, all);
@@ -188,7 +189,7 @@ std::string Perform(const Action &a, int32_t dialog, size_t frame) {
 } // namespace
 
 int32_t RunModal(int32_t dialog) {
-    State &s = S();
+    State &s = ToolkitState();
     const size_t frame = s.modal.size();
     Frame started;
     started.dialog = dialog;
@@ -276,17 +277,17 @@ Action Action::Key(int32_t key, Modifiers modifiers) {
 
 Action Action::Cancel() { return Action{}; }
 
-void SetScript(std::vector<Action> actions) { S().script.assign(actions.begin(), actions.end()); }
+void SetScript(std::vector<Action> actions) { ToolkitState().script.assign(actions.begin(), actions.end()); }
 
-void AppendScript(std::vector<Action> actions) { S().script.insert(S().script.end(), actions.begin(), actions.end()); }
+void AppendScript(std::vector<Action> actions) { ToolkitState().script.insert(ToolkitState().script.end(), actions.begin(), actions.end()); }
 
-size_t PendingActions() { return S().script.size(); }
+size_t PendingActions() { return ToolkitState().script.size(); }
 
-std::vector<ModalRun> ModalRuns() { return S().runs; }
+std::vector<ModalRun> ModalRuns() { return ToolkitState().runs; }
 
-void SetModalObserver(ModalObserver observer) { S().observer = std::move(observer); }
+void SetModalObserver(ModalObserver observer) { ToolkitState().observer = std::move(observer); }
 
-std::string ScriptError() { return S().scriptError; }
+std::string ScriptError() { return ToolkitState().scriptError; }
 
 int SendEvent(int32_t target, const std::string &type, EventArgs &args, int32_t sender, void *context) {
     return Deliver(target, sender, type, args, context);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <utility>
 
+#include "standin/core/host_checks.h"
 #include "standin/toolkit/internal.h"
 #include "standin/toolkit/toolkit.h"
 
@@ -69,14 +70,14 @@ void State::AddMainWindow() {
     widgets[kMainWindowId] = std::move(w);
 }
 
-State &S() {
+State &ToolkitState() {
     static State state;
     return state;
 }
 
 Widget *Find(int32_t id) {
-    auto it = S().widgets.find(id);
-    return it != S().widgets.end() ? it->second.get() : nullptr;
+    auto it = ToolkitState().widgets.find(id);
+    return it != ToolkitState().widgets.end() ? it->second.get() : nullptr;
 }
 
 bool IsAncestor(int32_t ancestor, int32_t id) {
@@ -108,7 +109,7 @@ void Destroy(int32_t id) {
     Detach(*w);
     for (int32_t c : w->children)
         if (Widget *cw = Find(c)) cw->parent = 0;
-    S().widgets.erase(id);
+    ToolkitState().widgets.erase(id);
 }
 
 void PreOrder(int32_t root, std::vector<int32_t> &out) {
@@ -142,7 +143,7 @@ std::vector<int32_t> WithText(int32_t root, const std::string &text, const std::
     if (root != 0) {
         PreOrder(root, ids);
     } else {
-        for (auto &[id, w] : S().widgets) ids.push_back(id);
+        for (auto &[id, w] : ToolkitState().widgets) ids.push_back(id);
     }
     for (int32_t id : ids) {
         Widget *w = Find(id);
@@ -238,13 +239,13 @@ const char *KindName(Kind kind) {
 }
 
 void Reset() {
-    State &s = S();
+    State &s = ToolkitState();
     s.widgets.clear();
     s.AddMainWindow();
     s.script.clear();
     s.runs.clear();
     s.scriptError.clear();
-    s.violations.clear();
+    ForgetMisbehaviour(standin::Functions::Toolkit);
     s.log.clear();
     s.logging = false;
     s.observer = nullptr;

@@ -403,6 +403,12 @@ TEST(ObjForms, ForeignFilesReadRightOrAreRefusedClearly) {
               "x.obj:1: a NUL byte in the text: not an OBJ file, or UTF-16 without a byte-order mark");
     EXPECT_EQ(Refusal(std::string("\xFF\xFEv\0 ", 5)), "x.obj: UTF-16 text with an odd number of bytes (cut short?)");
     EXPECT_EQ(Refusal(std::string("\xFF\xFE\x00\xD8v\0", 6)), "x.obj:1: invalid UTF-16 (a lone surrogate)");
+    // ... on the line it stands on: a pair is read on line 1 (inside a
+    // comment), a low surrogate alone on line 3, a high one before a line
+    // break on line 2.
+    EXPECT_EQ(Refusal(std::string("\xFE\xFF\0#\xD8\x3D\xDE\x00\0\n\0\n\0v\xDC\x00", 16)),
+              "x.obj:3: invalid UTF-16 (a lone surrogate)");
+    EXPECT_EQ(Refusal(std::string("\xFF\xFE#\0\n\0v\0\x00\xD8\n\0", 12)), "x.obj:2: invalid UTF-16 (a lone surrogate)");
     EXPECT_EQ(Refusal(std::string("\xFF\xFE\0\0v\0\0\0", 8)), "x.obj: UTF-32 text is not supported; save the file as UTF-8");
     // A continued statement keeps the number of the line it started on.
     EXPECT_EQ(Refusal("v 0 0 0\nf 1 \\\r\n 2 \\\r\n 9\r\nf 1 x\r\n"), "x.obj:5: 'x' is not a vertex index");

@@ -88,6 +88,25 @@ TEST_F(VexolinRun, BadInputGivesOneLineStatus2AndNoOutput) {
     ExpectFailedCleanly(Run("'" + P("empty.obj") + "' --press 'Edge(&E)'"), P("empty.obj") + ": no objects");
 }
 
+// The host refuses a bad call of the plug-in quietly; vexolin-run shows each
+// one and fails with status 3, even where the run would otherwise end
+// another way (here the module never opens its dialog), and writes nothing.
+// The real module run the same way makes no such call (every other test
+// here expects status 0).
+TEST_F(VexolinRun, AMisbehavingPluginIsShownAndFailsTheRun) {
+    const Ran ran = Run("'" + P("good.obj") + "' --press 'Edge(&E)' --plugin '" +
+                        MISBEHAVING_PLUGIN_PATH + "'");
+    EXPECT_EQ(ran.status, 3) << ran.out;
+    EXPECT_NE(ran.out.find("vexolin-run: the plug-in misbehaved: MQ_SendMessage(505): no \"pluginsettings\" pair"),
+              std::string::npos)
+        << ran.out;
+    EXPECT_NE(ran.out.find("vexolin-run: the plug-in misbehaved: MQXmlElem_Value(code 0x302): an element handle the "
+                           "store did not hand out"),
+              std::string::npos)
+        << ran.out;
+    EXPECT_FALSE(fs::exists(dir_ / "out.json"));
+}
+
 // Out of memory is a failure like any other: one line, status 2, no output
 // file (nor a temporary one) left behind. The address space is limited so
 // that a small run fits and the load of a 20 MB file does not. Sanitizer

@@ -19,6 +19,7 @@
 #endif
 
 #include "abi/mq_host_declarations.h"
+#include "standin/core/host_checks.h"
 #include "standin/settings/settings_store.h"
 
 namespace fs = std::filesystem;
@@ -48,9 +49,13 @@ std::string Serialized(standin::SettingsStore &store) {
 }
 
 // A store installed as the host's, and the settings element it hands out.
+// Refused requests are the plug-in's misbehaviour and enter the host's log;
+// what a store answers 0 for by its own choice (no store, an element not
+// found, no text) does not.
 class SettingsStoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        standin::ResetMisbehaviour();
         standin::SetHostSettings(&store);
         void *values[] = {const_cast<char *>("root"), nullptr, const_cast<char *>("pluginsettings"), nullptr,
                           nullptr, nullptr};
@@ -60,7 +65,25 @@ protected:
         settings = static_cast<MQXmlElement>(values[3]);
         ASSERT_NE(settings, nullptr);
     }
-    void TearDown() override { standin::SetHostSettings(&standin::DefaultSettings()); }
+    void TearDown() override {
+        standin::SetHostSettings(&standin::DefaultSettings());
+        standin::ResetMisbehaviour();
+    }
+
+    // Whether a request was refused (answered 0) and recorded as the
+    // plug-in's misbehaviour, exactly once; forgets the record.
+    static bool Refused(int answer) {
+        size_t recorded = 0;
+        for (const standin::Misbehaviour &m : standin::RecordedMisbehaviour())
+            recorded += m.by == standin::Functions::Settings ? 1 : 0;
+        standin::ResetMisbehaviour();
+        return answer == 0 && recorded == 1;
+    }
+    static bool Recorded() {
+        const bool recorded = standin::MisbehaviourRecorded(standin::Functions::Settings);
+        standin::ResetMisbehaviour();
+        return recorded;
+    }
 
     MQXmlElement Add(MQXmlElement parent, const char *name) {
         MQXmlAddChildRecord r{name, nullptr};
@@ -132,21 +155,24 @@ TEST_F(SettingsStoreTest, SettingsMessageHandsOutTheSettingsElement) {
 TEST_F(SettingsStoreTest, BadSettingsMessagesAreRefused) {
     void *values[] = {const_cast<char *>("pluginsettings"), nullptr, nullptr, nullptr};
     MQSettingsRequest request{0, 0, nullptr, values};
-    EXPECT_EQ(MQ_SendMessage(504, &request), 0);
+    EXPECT_TRUE(Refused(MQ_SendMessage(504, &request)));
     EXPECT_EQ(values[1], nullptr);
-    EXPECT_EQ(MQ_SendMessage(MQ_MESSAGE_PLUGIN_SETTINGS, nullptr), 0);
+    EXPECT_TRUE(Refused(MQ_SendMessage(MQ_MESSAGE_PLUGIN_SETTINGS, nullptr)));
     MQSettingsRequest noList{0, 0, nullptr, nullptr};
-    EXPECT_EQ(MQ_SendMessage(MQ_MESSAGE_PLUGIN_SETTINGS, &noList), 0);
+    EXPECT_TRUE(Refused(MQ_SendMessage(MQ_MESSAGE_PLUGIN_SETTINGS, &noList)));
     void *otherKeyword[] = {const_cast<char *>("other"), nullptr, nullptr, nullptr};
     MQSettingsRequest other{0, 0, nullptr, otherKeyword};
     EXPECT_EQ(MQ_SendMessage(MQ_MESSAGE_PLUGIN_SETTINGS, &other), 0);
     EXPECT_EQ(otherKeyword[1], nullptr);
+    EXPECT_NE(standin::FirstMisbehaviour().find("MQ_SendMessage(505): unknown keyword"), std::string::npos);
+    EXPECT_TRUE(Recorded());
 
-    // A host without a store hands out nothing.
+    // A host without a store hands out nothing; the plug-in did no wrong.
     standin::SetHostSettings(nullptr);
     EXPECT_EQ(MQ_SendMessage(MQ_MESSAGE_PLUGIN_SETTINGS, &request), 0);
     EXPECT_EQ(values[1], nullptr);
     EXPECT_EQ(Add(settings, "a"), nullptr);
+    EXPECT_FALSE(Recorded());
 }
 
 TEST_F(SettingsStoreTest, ChildrenAreAppendedInOrderAndFoundFirstByName) {
@@ -167,6 +193,7 @@ TEST_F(SettingsStoreTest, ChildrenAreAppendedInOrderAndFoundFirstByName) {
     EXPECT_EQ(Remove(section, a1), 1);
     EXPECT_EQ(Find(section, "a"), a2);
     EXPECT_EQ(ChildNames(store.NodeOf(section)), (std::vector<std::string>{"b", "a"}));
+    EXPECT_EQ(standin::FirstMisbehaviour(), "") << "an element not found is no misbehaviour";
 }
 
 TEST_F(SettingsStoreTest, TextsAreUtf8AndReplaced) {
@@ -179,6 +206,7 @@ TEST_F(SettingsStoreTest, TextsAreUtf8AndReplaced) {
     EXPECT_EQ(SetText(key, ""), 1);
     const char *empty = Text(key);
     EXPECT_TRUE(empty == nullptr || *empty == '\0');
+    EXPECT_EQ(standin::FirstMisbehaviour(), "") << "an element without text is no misbehaviour";
 }
 
 TEST_F(SettingsStoreTest, BadElementRequestsChangeNothing) {
@@ -191,40 +219,42 @@ TEST_F(SettingsStoreTest, BadElementRequestsChangeNothing) {
     const auto foreign = reinterpret_cast<MQXmlElement>(&notAnElement);
     for (MQXmlElement bad : {static_cast<MQXmlElement>(nullptr), foreign}) {
         MQXmlAddChildRecord add{"x", nullptr};
-        EXPECT_EQ(MQXmlElem_Value(bad, MQ_XML_ADD_CHILD, &add), 0);
+        EXPECT_TRUE(Refused(MQXmlElem_Value(bad, MQ_XML_ADD_CHILD, &add)));
         EXPECT_EQ(add.result, nullptr);
         MQXmlFindChildRecord find{"key", nullptr};
-        EXPECT_EQ(MQXmlElem_Value(bad, MQ_XML_FIND_CHILD, &find), 0);
+        EXPECT_TRUE(Refused(MQXmlElem_Value(bad, MQ_XML_FIND_CHILD, &find)));
         EXPECT_EQ(find.result, nullptr);
         MQXmlGetTextRecord get{nullptr};
-        EXPECT_EQ(MQXmlElem_Value(bad, MQ_XML_GET_TEXT, &get), 0);
+        EXPECT_TRUE(Refused(MQXmlElem_Value(bad, MQ_XML_GET_TEXT, &get)));
         EXPECT_EQ(get.result, nullptr);
-        EXPECT_EQ(SetText(bad, "x"), 0);
-        EXPECT_EQ(Remove(bad, key), 0);
-        EXPECT_EQ(Remove(section, bad), 0);
+        EXPECT_TRUE(Refused(SetText(bad, "x")));
+        EXPECT_TRUE(Refused(Remove(bad, key)));
+        EXPECT_TRUE(Refused(Remove(section, bad)));
     }
     EXPECT_EQ(notAnElement, 0);
 
     // Unknown codes and null records.
     for (int code : {0, 0x100, 0x103, 0x301, 0x401, 0x999, -1}) {
         MQXmlFindChildRecord r{"key", nullptr};
-        EXPECT_EQ(MQXmlElem_Value(section, code, &r), 0) << code;
+        EXPECT_TRUE(Refused(MQXmlElem_Value(section, code, &r))) << code;
     }
     for (int code : {MQ_XML_ADD_CHILD, MQ_XML_REMOVE_CHILD, MQ_XML_FIND_CHILD, MQ_XML_GET_TEXT, MQ_XML_SET_TEXT}) {
-        EXPECT_EQ(MQXmlElem_Value(section, code, nullptr), 0) << code;
+        EXPECT_TRUE(Refused(MQXmlElem_Value(section, code, nullptr))) << code;
     }
 
     // Null and impossible names, null text.
     EXPECT_EQ(Find(section, nullptr), nullptr);
+    EXPECT_TRUE(Recorded());
     for (const char *name : {static_cast<const char *>(nullptr), "", "1abc", "a b", "<x>", "a&b", "-a", "\xFF",
                              "a\xC3"}) {
         EXPECT_EQ(Add(section, name), nullptr) << (name ? name : "(null)");
+        EXPECT_TRUE(Recorded()) << (name ? name : "(null)");
     }
-    EXPECT_EQ(SetText(key, nullptr), 0);
+    EXPECT_TRUE(Refused(SetText(key, nullptr)));
 
     // Removing an element that is not a child of the one named.
-    EXPECT_EQ(Remove(settings, key), 0);
-    EXPECT_EQ(Remove(key, section), 0);
+    EXPECT_TRUE(Refused(Remove(settings, key)));
+    EXPECT_TRUE(Refused(Remove(key, section)));
 
     EXPECT_EQ(Serialized(store), before);
     // Names that are fine in XML are accepted.
@@ -241,12 +271,15 @@ TEST_F(SettingsStoreTest, RemovedElementsLoseTheirHandles) {
     for (int i = 0; i < 20; ++i) Add(settings, "fresh");
     for (MQXmlElement stale : {section, key, inner}) {
         EXPECT_EQ(Add(stale, "x"), nullptr);
+        EXPECT_TRUE(Recorded());
         EXPECT_EQ(Find(stale, "key"), nullptr);
+        EXPECT_TRUE(Recorded());
         EXPECT_EQ(Text(stale), nullptr);
-        EXPECT_EQ(SetText(stale, "x"), 0);
+        EXPECT_TRUE(Recorded());
+        EXPECT_TRUE(Refused(SetText(stale, "x")));
         EXPECT_FALSE(store.NodeOf(stale));
     }
-    EXPECT_EQ(Remove(settings, section), 0);
+    EXPECT_TRUE(Refused(Remove(settings, section)));
     EXPECT_EQ(ChildNames(store.NodeOf(settings)).size(), 20u);
 
     // A handle from a store that was emptied is refused as well.

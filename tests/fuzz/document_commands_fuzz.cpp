@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "host/host_api.h"
+#include "commands/command_table.h"
 #include "commands/options.h"
 #include "standin/core/document.h"
 #include "standin/core/host_checks.h"
@@ -42,24 +43,8 @@ namespace tk = standin::toolkit;
 
 namespace {
 
-struct Button {
-    const char *label;
-    const char *group;
-};
-
-// The dialog's buttons for commands 1 to 30.
-constexpr Button kButtons[30] = {
-    {"X<0(&Z)", ""},  {"X=0(&X)", ""},   {"X>0(&C)", ""},   {"Y<0", ""},       {"Y=0", ""},
-    {"Y>0", ""},      {"Z<0", ""},       {"Z=0", ""},       {"Z>0", ""},       {"5(&5)", ""},
-    {"4(&4)", ""},    {"3(&3)", ""},     {"2(&2)", ""},     {"Edge(&E)", ""},  {"Ridge(&R)", ""},
-    {"Vertex -> Face(&W)", ""},          {"Vertex => Face(&S)", ""},           {"Line => Vertex(&D)", ""},
-    {"Face => Vertex(&G)", ""},          {"Vertex -> Line(&T)", ""},           {"Vertex => Line(&Y)", ""},
-    {"Face => Line(&H)", ""},            {"2Line -> Face(&B)", ""},            {"Face => Dup Vertex(&Q)", ""},
-    {"Line => Dup Vertex(&1)", ""},      {"Vertex", "Clear"}, {"Face", "Clear"}, {"Line", "Clear"},
-    {"Vertex", "select by index"},       {"Face", "select by index"},
-};
-
-const char *const kChecks[4] = {"(&F)ace", "(&L)ocal", "Supplement", "All objects(&A)"};
+const char *const kChecks[4] = {vexolin::kFaceSwitch.label, vexolin::kLocalSwitch.label,
+                                vexolin::kSupplementSwitch.label, vexolin::kAllObjectsSwitch.label};
 
 const float kInf = std::numeric_limits<float>::infinity();
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
@@ -70,7 +55,7 @@ const double kRanges[8] = {0.0, 0.001, 0.01, 0.1, 0.5, 1.0, 100.0, 1e30};
 const double kAngles[8] = {0.0, 1.0, 30.0, 45.0, 89.9, 90.0, 135.0, 180.0};
 // The "Range" spin box takes 0 to 1000; the other values above lie inside
 // every spin box's bounds and on its decimal grid, so they are used as typed.
-constexpr double kRangeMax = 1000.0;
+constexpr double kRangeMax = vexolin::kRangeLimits.high;
 
 // Object matrices (rows m[0..3] ... m[12..15]; a point is the row vector
 // (x, y, z, 1) times the matrix): identity, translation by +10 along x, a
@@ -352,8 +337,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         actions.push_back(tk::Action::SetSpinAt(1, c.angle1));
         actions.push_back(tk::Action::SetSpinAt(2, c.angle2));
         actions.push_back(tk::Action::SetSpinAt(3, c.index));
-        const Button &b = kButtons[c.command - 1];
-        actions.push_back(tk::Action::Click(b.label, b.group));
+        // The button by its label and group (equal labels sit in different groups).
+        const vexolin::CommandInfo *b = vexolin::FindCommand(c.command);
+        FUZZ_CHECK(b != nullptr, "no command %d", c.command);
+        actions.push_back(tk::Action::Click(b->label, b->group));
         tk::AppendScript(std::move(actions));
     });
     standin::Document doc;

@@ -74,7 +74,7 @@ std::u16string Widen(const char *s) {
 }
 
 void CheckInt(std::u16string_view text) {
-    const int32_t value = mqtext::ParseInt(text);
+    const int32_t value = settings::text::ParseInt(text);
     const std::string narrow = Narrow(text);
     errno = 0;
     long long expected = std::strtoll(narrow.c_str(), nullptr, 10);
@@ -84,15 +84,15 @@ void CheckInt(std::u16string_view text) {
 
     char printed[16];
     std::snprintf(printed, sizeof printed, "%d", value);
-    const std::u16string formatted = mqtext::FormatInt(value);
+    const std::u16string formatted = settings::text::FormatInt(value);
     FUZZ_CHECK(formatted == Widen(printed), "FormatInt(%d) = \"%s\"", value, Printable(formatted).c_str());
-    FUZZ_CHECK(mqtext::ParseInt(formatted) == value, "FormatInt(%d) reads back as %d", value,
-               mqtext::ParseInt(formatted));
+    FUZZ_CHECK(settings::text::ParseInt(formatted) == value, "FormatInt(%d) reads back as %d", value,
+               settings::text::ParseInt(formatted));
 }
 
 // The text written for `value`, checked against printf's "%e".
 std::u16string Formatted(float value) {
-    const std::u16string formatted = mqtext::FormatFloat(value);
+    const std::u16string formatted = settings::text::FormatFloat(value);
     char printed[64];
     std::snprintf(printed, sizeof printed, "%e", static_cast<double>(value));
     FUZZ_CHECK(formatted == Widen(printed), "FormatFloat(%a) = \"%s\", printf writes \"%s\"",
@@ -109,7 +109,7 @@ std::u16string Formatted(float value) {
 void CheckFloatRoundTrip(float value) {
     std::u16string text = Formatted(value);
     for (int round = 1;; ++round) {
-        const float back = mqtext::ParseFloat(text);
+        const float back = settings::text::ParseFloat(text);
         const float nearest = std::strtof(Narrow(text).c_str(), nullptr);
         FUZZ_CHECK(SameNumber(back, nearest), "\"%s\" reads as %a, strtof reads %a", Printable(text).c_str(),
                    static_cast<double>(back), static_cast<double>(nearest));
@@ -122,8 +122,8 @@ void CheckFloatRoundTrip(float value) {
 }
 
 void CheckDouble(std::u16string_view text) {
-    const double value = mqtext::ParseDouble(text);
-    const float single = mqtext::ParseFloat(text);
+    const double value = settings::text::ParseDouble(text);
+    const float single = settings::text::ParseFloat(text);
     const std::string narrow = Narrow(text);
     if (!HexadecimalPrefix(narrow)) {
         const double expected = std::strtod(narrow.c_str(), nullptr);

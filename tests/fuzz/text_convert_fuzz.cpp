@@ -68,14 +68,14 @@ bool HasUnpairedSurrogate(std::u16string_view text) {
 }
 
 void CheckFromUtf8(std::string_view bytes) {
-    const std::u16string wide = mqtext::Utf8ToWide(bytes);
+    const std::u16string wide = settings::text::Utf8ToWide(bytes);
     FUZZ_CHECK(wide.size() <= bytes.size(), "%zu bytes of UTF-8 gave %zu UTF-16 units", bytes.size(), wide.size());
     FUZZ_CHECK(!HasUnpairedSurrogate(wide), "UTF-8 decoded to an unpaired surrogate");
     const std::optional<std::string> valid = Iconv("UTF-16LE", "UTF-8", bytes.data(), bytes.size());
     if (valid) {
         FUZZ_CHECK(wide == FromLittleEndianBytes(*valid), "valid UTF-8 of %zu bytes decoded unlike iconv",
                    bytes.size());
-        FUZZ_CHECK(mqtext::WideToUtf8(wide) == bytes, "valid UTF-8 of %zu bytes did not survive a round trip",
+        FUZZ_CHECK(settings::text::WideToUtf8(wide) == bytes, "valid UTF-8 of %zu bytes did not survive a round trip",
                    bytes.size());
     } else {
         FUZZ_CHECK(wide.find(u'\xFFFD') != std::u16string::npos,
@@ -89,25 +89,25 @@ void CheckFromUtf8(std::string_view bytes) {
     FUZZ_CHECK(!accepted || strict == wide, "strict and repairing UTF-8 decoding differ on valid input");
 
     // The repaired text is well-formed: it encodes and decodes to itself.
-    const std::string repaired = mqtext::WideToUtf8(wide);
+    const std::string repaired = settings::text::WideToUtf8(wide);
     FUZZ_CHECK(Iconv("UTF-16LE", "UTF-8", repaired.data(), repaired.size()).has_value(),
                "UTF-8 written from decoded text is not valid");
-    FUZZ_CHECK(mqtext::Utf8ToWide(repaired) == wide, "decoded text did not survive a round trip");
+    FUZZ_CHECK(settings::text::Utf8ToWide(repaired) == wide, "decoded text did not survive a round trip");
 
     // The system code page (UTF-8 here) to UTF-8 repairs the same way, up to
     // the first NUL of the C string.
     const std::string cString(bytes.substr(0, bytes.find('\0')));
-    FUZZ_CHECK(mqtext::AnsiToUtf8(cString.c_str()) == mqtext::WideToUtf8(mqtext::Utf8ToWide(cString)),
+    FUZZ_CHECK(settings::text::AnsiToUtf8(cString.c_str()) == settings::text::WideToUtf8(settings::text::Utf8ToWide(cString)),
                "AnsiToUtf8 repaired a C string differently from the UTF-8 decoder");
 }
 
 void CheckFromUtf16(std::u16string_view wide) {
-    const std::string narrow = mqtext::WideToUtf8(wide);
+    const std::string narrow = settings::text::WideToUtf8(wide);
     FUZZ_CHECK(narrow.size() <= 3 * wide.size(), "%zu UTF-16 units gave %zu bytes of UTF-8", wide.size(),
                narrow.size());
     FUZZ_CHECK(Iconv("UTF-16LE", "UTF-8", narrow.data(), narrow.size()).has_value(),
                "UTF-8 written from %zu UTF-16 units is not valid", wide.size());
-    const std::u16string back = mqtext::Utf8ToWide(narrow);
+    const std::u16string back = settings::text::Utf8ToWide(narrow);
     std::string strict;
     const bool accepted = vexolin::utf::Utf16ToUtf8(wide, strict, vexolin::utf::Malformed::Reject);
     FUZZ_CHECK(accepted == !HasUnpairedSurrogate(wide), "strict UTF-16 encoding %s %zu units",

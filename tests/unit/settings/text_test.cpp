@@ -25,13 +25,13 @@
 
 namespace {
 
-using mqtext::FormatFloat;
-using mqtext::FormatInt;
-using mqtext::ParseDouble;
-using mqtext::ParseFloat;
-using mqtext::ParseInt;
-using mqtext::Utf8ToWide;
-using mqtext::WideToUtf8;
+using settings::text::FormatFloat;
+using settings::text::FormatInt;
+using settings::text::ParseDouble;
+using settings::text::ParseFloat;
+using settings::text::ParseInt;
+using settings::text::Utf8ToWide;
+using settings::text::WideToUtf8;
 
 constexpr char16_t R = 0xFFFD;
 
@@ -131,24 +131,24 @@ TEST(SettingsText, WellFormedTextRoundTrips) {
 }
 
 TEST(SettingsText, AnsiToUtf8PassesKeysAndRepairsBadBytes) {
-    EXPECT_EQ(mqtext::AnsiToUtf8("Plugin-6D2B5F14-39C4E8A7"), "Plugin-6D2B5F14-39C4E8A7");
+    EXPECT_EQ(settings::text::AnsiToUtf8("Plugin-6D2B5F14-39C4E8A7"), "Plugin-6D2B5F14-39C4E8A7");
 #ifdef _WIN32
     // Windows converts from its ANSI code page, where (in the usual Western
     // code page 1252) 0xFF is a letter, not a bad byte; other code pages
     // give another character. Either way the result is UTF-8 that keeps the
     // "a" and replaces the byte by one character.
-    const std::string converted = mqtext::AnsiToUtf8("a\xFF");
+    const std::string converted = settings::text::AnsiToUtf8("a\xFF");
     if (GetACP() == 1252) {
         EXPECT_EQ(converted, "a\xC3\xBF"); // U+00FF
     }
     ASSERT_GE(converted.size(), 2u);
     EXPECT_EQ(converted[0], 'a');
-    EXPECT_EQ(mqtext::Utf8ToWide(converted).size(), 2u);
-    EXPECT_EQ(mqtext::WideToUtf8(mqtext::Utf8ToWide(converted)), converted) << "well-formed UTF-8";
+    EXPECT_EQ(settings::text::Utf8ToWide(converted).size(), 2u);
+    EXPECT_EQ(settings::text::WideToUtf8(settings::text::Utf8ToWide(converted)), converted) << "well-formed UTF-8";
 #else
-    EXPECT_EQ(mqtext::AnsiToUtf8("a\xFF"), "a\xEF\xBF\xBD");
+    EXPECT_EQ(settings::text::AnsiToUtf8("a\xFF"), "a\xEF\xBF\xBD");
 #endif
-    EXPECT_EQ(mqtext::AnsiToUtf8(nullptr), "");
+    EXPECT_EQ(settings::text::AnsiToUtf8(nullptr), "");
 }
 
 TEST(SettingsText, ParseIntFollowsLeadingNumberRules) {
