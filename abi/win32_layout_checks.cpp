@@ -3,7 +3,7 @@
 // host, and the calling convention of every export and host function type.
 // The expected values are those of the 32-bit Windows (MSVC) ABI: 4-byte
 // pointers and int32_t, and 8-byte fields aligned to 8 inside records, which
-// 32-bit Linux aligns to 4 only (so the linux32 build cannot stand in for
+// 32-bit Linux aligns to 4 only (so a 32-bit Linux build cannot stand in for
 // these checks). The file is compiled into the 32-bit Windows module and
 // produces no code.
 #define MQ_PLUGIN_MODULE
