@@ -40,9 +40,9 @@ struct StoredOptions {
     bool face = vexolin::kUnstoredOptions.face;
     bool local = vexolin::kUnstoredOptions.local;
     bool suppl = vexolin::kUnstoredOptions.suppl;
-    double range = vexolin::kUnstoredOptions.range;
-    double angle1 = vexolin::kUnstoredOptions.angle1;
-    double angle2 = vexolin::kUnstoredOptions.angle2;
+    double range = static_cast<double>(vexolin::kUnstoredOptions.range);
+    double angle1 = static_cast<double>(vexolin::kUnstoredOptions.angle1);
+    double angle2 = static_cast<double>(vexolin::kUnstoredOptions.angle2);
 };
 
 class PluginRunner {
