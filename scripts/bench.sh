@@ -4,6 +4,18 @@
 #
 #   scripts/bench.sh            10k, 100k and 1M faces, 3 repetitions
 #   scripts/bench.sh --quick    10k and 100k faces only
+#   scripts/bench.sh --ab A B "title" [commands...]
+#                               the same-sitting A/B of two builds of the module:
+#                               A and B are git revisions (or paths of built
+#                               modules); each is built in a folder of its own,
+#                               then this tree's benchmark times both against
+#                               the same host and meshes at 100k and 1M faces,
+#                               alternating A and B for ROUNDS rounds (default 5),
+#                               for the given command numbers (default all).
+#                               Writes the section "A/B: title" of OUT; the other
+#                               sections are kept, and a full run keeps every
+#                               A/B section. AB_LABELS="on off" names A and B;
+#                               AB_PREFIX="taskset -c 0" runs them on one core.
 #
 # Environment: BUILD_DIR (default build/bench), REPETITIONS (default 3),
 # JOBS (default 2), OUT (default docs/benchmarks.md).
@@ -21,6 +33,48 @@ JOBS=${JOBS:-2}
 OUT=${OUT:-docs/benchmarks.md}
 QUICK=0
 if [[ "${1:-}" == "--quick" ]]; then QUICK=1; fi
+
+# The module built from git revision $1 (or the path $1 names), in a folder
+# of its own under build/ab; prints the module's path.
+ab_module() {
+    if [[ -f "$1" ]]; then realpath "$1"; return; fi
+    local sha; sha=$(git rev-parse --short=12 "$1^{commit}")
+    local src="build/ab/src-$sha" bin="build/ab/build-$sha"
+    [[ -d "$src" ]] || git worktree add --detach "$src" "$sha" >/dev/null 2>&1
+    cmake --preset default -S "$src" -B "$bin" -DVEXOLIN_BUILD_STANDIN=OFF >/dev/null
+    cmake --build "$bin" -j"$JOBS" --target vexolin >&2
+    find "$bin" -name 'vexolin.so' -print -quit | xargs realpath
+}
+
+if [[ "${1:-}" == "--ab" ]]; then
+    [[ $# -ge 4 ]] || { echo "usage: scripts/bench.sh --ab A B \"title\" [commands...]" >&2; exit 2; }
+    REV_A=$2 REV_B=$3 TITLE=$4
+    shift 4
+    ROUNDS=${ROUNDS:-5}
+    read -r LABEL_A LABEL_B <<<"${AB_LABELS:-A B}"
+    MODULE_A=$(ab_module "$REV_A")
+    MODULE_B=$(ab_module "$REV_B")
+    cmake --preset default -B "$BUILD_DIR" >/dev/null
+    cmake --build "$BUILD_DIR" -j"$JOBS" --target vexolin_bench vexolin
+    COMMANDS='[0-9]+'
+    if [[ $# -gt 0 ]]; then COMMANDS=$(printf '%02d|' "$@"); COMMANDS=${COMMANDS%|}; fi
+    FILTER="^module/cmd($COMMANDS)/[a-z_]+/(100000|1000000)/"
+    RUNS="$BUILD_DIR/ab-runs"
+    rm -rf "$RUNS"; mkdir -p "$RUNS"
+    for ((round = 1; round <= ROUNDS; round++)); do
+        order="A B"; if ((round % 2 == 0)); then order="B A"; fi
+        for side in $order; do
+            module=$MODULE_A; [[ $side == B ]] && module=$MODULE_B
+            echo "bench --ab: round $round of $ROUNDS, $side" >&2
+            VEXOLIN_BENCH_MODULE=$module ${AB_PREFIX:-} "$BUILD_DIR/bench/vexolin_bench" \
+                --benchmark_filter="$FILTER" --benchmark_min_time=0.2 \
+                --benchmark_out="$RUNS/round$round-$side.json" --benchmark_out_format=json >/dev/null
+        done
+    done
+    NOTE="Load average before the last round: $(cut -d' ' -f1-3 /proc/loadavg).${AB_PREFIX:+ Run under \`$AB_PREFIX\`.}"
+    python3 bench/ab_table.py "$RUNS" "$OUT" "A/B: $TITLE" "$LABEL_A" "$LABEL_B" "$REV_A" "$REV_B" "$ROUNDS" "$NOTE"
+    exit 0
+fi
 
 cmake --preset default -B "$BUILD_DIR" >/dev/null
 cmake --build "$BUILD_DIR" -j"$JOBS" --target vexolin_bench vexolin
@@ -233,6 +287,18 @@ if 1000000 in sizes:
     head.append("")
     at = lines.index("- Reproduce: `scripts/bench.sh` (or `scripts/bench.sh --quick`); raw results in") + 3
     lines[at:at] = head
+# The same-sitting A/B sections (scripts/bench.sh --ab) stay, at the end.
+try:
+    kept, keep = [], False
+    for l in open(out).read().rstrip("\n").split("\n"):
+        if l.startswith("## "):
+            keep = l.startswith("## A/B: ")
+        if keep:
+            kept.append(l)
+    if kept:
+        lines += kept + [""]
+except OSError:
+    pass
 open(out, "w").write("\n".join(lines) + "\n")
 print(f"wrote {out}")
 PY
