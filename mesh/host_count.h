@@ -2,7 +2,8 @@
 // allocation or an offset.
 //
 // A count the host cannot mean (negative, or more elements than the address
-// space can hold) makes the command fail: CheckedCount throws
+// space can hold), like a face point naming no vertex slot, makes the
+// command fail: CheckedCount throws
 // BadHostAnswer, the command has changed nothing yet (it reads everything
 // before its first selection change), and the export that ran it returns 0.
 #pragma once
@@ -16,7 +17,7 @@ namespace cmq {
 
 class BadHostAnswer : public std::exception {
 public:
-    const char *what() const noexcept override { return "the host reported an impossible count"; }
+    const char *what() const noexcept override { return "the host gave an answer a command cannot use"; }
 };
 
 // `count` as a size for elements of `elementSize` bytes; throws BadHostAnswer

@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "mesh/host_count.h"
 #include "select/flat_hash.h"
 #include "select/mesh_view.h"
 #include "select/parallel.h"
@@ -87,12 +88,6 @@ private:
     ScratchVector<uint64_t> followed_; // per vertex slot: another vertex stands at its position
 };
 
-// The position the twin test compares: a live vertex's as the view read it;
-// any other slot's asked of the host, as the test would.
-cmq::CMQVec3 CandidatePosition(const MeshView &vertices, int32_t v) {
-    return vertices.IsLiveVertex(v) ? vertices.Position(v) : vertices.Object().GetVertexPosition(v);
-}
-
 // A live vertex with an infinite coordinate and none that is not a number:
 // not in the grid (which holds finite positions), and still the exact twin
 // of another at the same place.
@@ -101,59 +96,71 @@ struct Unbounded {
     int32_t vertex;
 };
 
-// The points a command reaches, each once, in the order it reaches them,
-// and the state of each: not reached yet, waiting for the search, or
-// decided (a point that is not searched has no twin found).
+// The points a command reaches (vertex slots: the mesh view checks them),
+// each once, in the order it reaches them, and the state of each: not
+// reached yet, waiting for the search, or decided (a point that is not
+// searched has no twin found); and which slots are live.
 class ReachedPoints {
 public:
     explicit ReachedPoints(int32_t slots) : slots_(slots) {
         state_->assign(static_cast<std::size_t>(slots), State::Unknown);
     }
-    // True the first time v, naming a slot, is reached; a point naming no
-    // slot is passed over (the host would refuse it). The point is then
-    // decided without a twin unless Queue'd.
+    // True the first time v is reached. The point is then decided without
+    // a twin unless Queue'd.
     bool FirstReach(int32_t v) {
-        if (v < 0 || v >= slots_) return false;
         State &state = At(v);
-        if (state != State::Unknown) return false;
-        state = State::None;
+        if ((state & kStateMask) != State::Unknown) return false;
+        state = state | State::None;
         return true;
     }
     void Queue(int32_t v) {
-        At(v) = State::Queued;
+        Set(v, State::Queued);
         order_->push_back(v);
     }
-    bool IsQueued(int32_t v) const { return (*state_)[static_cast<std::size_t>(v)] == State::Queued; }
-    void Decide(int32_t v, bool hasTwin) { At(v) = hasTwin ? State::Found : State::None; }
+    bool IsQueued(int32_t v) const { return ((*state_)[static_cast<std::size_t>(v)] & kStateMask) == State::Queued; }
+    void Decide(int32_t v, bool hasTwin) { Set(v, hasTwin ? State::Found : State::None); }
+    // Marks slot v live (a reference count of at least 1).
+    void MarkLive(int32_t v) { At(v) = At(v) | State::Live; }
     // The queued points, in the order reached.
     const std::vector<int32_t> &Queued() const { return *order_; }
     int32_t Slots() const { return slots_; }
     // Adds the points found to have a twin to the vertex selection, in the
-    // order reached.
+    // order reached. A point still queued stands where no twin can be (a
+    // coordinate that is not a number, or, for near twins, one that is not
+    // finite); one that is not live is a face point naming a deleted
+    // vertex, which the host should never give: the command fails whole
+    // (cmq::BadHostAnswer) before anything is selected.
     void AddFound(SelectionCalls &sel) const {
         for (const int32_t v : *order_)
-            if ((*state_)[static_cast<std::size_t>(v)] == State::Found) sel.AddVertex(v);
+            if (((*state_)[static_cast<std::size_t>(v)] & State::Live) != State::Live) throw cmq::BadHostAnswer();
+        for (const int32_t v : *order_)
+            if (((*state_)[static_cast<std::size_t>(v)] & kStateMask) == State::Found) sel.AddVertex(v);
     }
 
 private:
-    enum class State : uint8_t { Unknown, Queued, Found, None };
+    enum class State : uint8_t { Unknown = 0, Queued = 1, Found = 2, None = 3, Live = 4 };
+    static constexpr State kStateMask = State{3};
+    friend State operator&(State a, State b) { return State(uint8_t(a) & uint8_t(b)); }
+    friend State operator|(State a, State b) { return State(uint8_t(a) | uint8_t(b)); }
     State &At(int32_t v) { return (*state_)[static_cast<std::size_t>(v)]; }
+    void Set(int32_t v, State state) { At(v) = (At(v) & State::Live) | state; }
 
     int32_t slots_;
     ScratchVector<State> state_; // per vertex slot
     ScratchVector<int32_t> order_;
 };
 
-// Every live vertex, read once through the host and filed in the twin grid
-// (finite positions; with `keepUnbounded`, the others without a NaN kept
-// apart), which is then indexed on a side task (select/parallel.h) while
-// the host's thread goes on asking the selection.
+// Every live vertex, read once through the host, marked live in `reached`
+// and filed in the twin grid (finite positions; with `keepUnbounded`, the
+// others without a NaN kept apart), which is then indexed on a side task
+// (select/parallel.h) while the host's thread goes on asking the selection.
 class FiledVertices {
 public:
-    void Start(MeshView &mesh, bool keepUnbounded) {
+    void Start(MeshView &mesh, ReachedPoints &reached, bool keepUnbounded) {
         grid_.Reserve(static_cast<std::size_t>(mesh.ReadVertexSlots()));
         std::vector<Unbounded> &unbounded = *unbounded_;
         mesh.VisitLiveVertices([&](int32_t v, const cmq::CMQVec3 &p) {
+            reached.MarkLive(v);
             if (IsFinite(p))
                 grid_.File(v, p);
             else if (keepUnbounded && !HasNaN(p))
@@ -190,21 +197,14 @@ private:
 
 // Decides, for every queued point of `reached`, whether a live vertex other
 // than itself stands exactly where it does: all of them searched together
-// in the twin grid of `filed` (started with the unbounded kept). Points that
-// are not filed or kept apart take their positions from the host.
-void DecideExactTwins(const MeshView &mesh, FiledVertices &filed, ReachedPoints &reached) {
+// in the twin grid of `filed` (started with the unbounded kept). What stays
+// queued stands at a NaN, or is not live (see ReachedPoints::AddFound).
+void DecideExactTwins(FiledVertices &filed, ReachedPoints &reached) {
     const TwinGrid &grid = filed.Grid();
     grid.SearchFiledExact([&](int32_t v) { return reached.IsQueued(v); },
                           [&](int32_t v, bool hasTwin) { reached.Decide(v, hasTwin); });
     for (const Unbounded &u : filed.KeptApart())
         if (reached.IsQueued(u.vertex)) reached.Decide(u.vertex, filed.HasUnboundedTwin(u.position, u.vertex));
-    // What is still queued is not live, or stands at a NaN: its position the
-    // host tells.
-    for (const int32_t v : reached.Queued()) {
-        if (!reached.IsQueued(v)) continue;
-        const cmq::CMQVec3 p = mesh.Object().GetVertexPosition(v);
-        reached.Decide(v, IsFinite(p) ? grid.HasExactTwin(p, v) : !HasNaN(p) && filed.HasUnboundedTwin(p, v));
-    }
 }
 
 } // namespace
@@ -241,7 +241,7 @@ int FaceToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
                         for (const int32_t v : face.points) {
                             if (!reached.FirstReach(v) || sel.IsVertexSelected(v)) continue;
                             reached.Queue(v);
-                            if (early && !filed.Started()) filed.Start(mesh, true);
+                            if (early && !filed.Started()) filed.Start(mesh, reached, true);
                         }
                     });
 
@@ -252,10 +252,14 @@ int FaceToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
         // than sorting them all.
         mesh.ReadLiveVertices();
         const ExactIndex byPosition(mesh);
-        for (const int32_t v : queued) reached.Decide(v, byPosition.HasTwin(CandidatePosition(mesh, v), v));
+        for (const int32_t v : queued) {
+            if (!mesh.IsLiveVertex(v)) continue; // stays queued: fails in AddFound
+            reached.MarkLive(v);
+            reached.Decide(v, byPosition.HasTwin(mesh.Position(v), v));
+        }
     } else if (!queued.empty()) {
-        if (!filed.Started()) filed.Start(mesh, true);
-        DecideExactTwins(mesh, filed, reached);
+        if (!filed.Started()) filed.Start(mesh, reached, true);
+        DecideExactTwins(filed, reached);
     }
     reached.AddFound(sel);
     sel.Clear(MQ_SELECT_FACE);
@@ -302,7 +306,7 @@ int LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
         return false;
     };
     mesh.VisitFaces(anyLineSelected, [&](const MeshView::Face &face) {
-        if (!filed.Started()) filed.Start(mesh, false);
+        if (!filed.Started()) filed.Start(mesh, reached, false);
         for (std::size_t j = firstSelected; j < face.points.size(); ++j) {
             if (j != firstSelected && !sel.IsLineSelected(face.index, static_cast<int32_t>(j))) continue;
             const cmq::CMQLineEnds ends = face.Line(j);
@@ -315,10 +319,8 @@ int LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
         const TwinGrid &grid = filed.Grid();
         grid.SearchFiled([&](int32_t v) { return reached.IsQueued(v); },
                          [&](int32_t v, bool hasTwin) { reached.Decide(v, hasTwin); });
-        // What is still queued was not filed: a slot that is not live, or a
-        // live vertex whose position is not finite (which has no twin).
-        for (const int32_t v : reached.Queued())
-            if (reached.IsQueued(v)) reached.Decide(v, grid.HasTwin(mesh.Object().GetVertexPosition(v), v));
+        // What is still queued was not filed: a live vertex whose position
+        // is not finite (which has no twin), or a slot that is not live.
         reached.AddFound(sel);
     }
     sel.Clear(MQ_SELECT_LINE);

@@ -39,16 +39,14 @@ std::size_t FirstFaceFrom(const MeshView &mesh, std::size_t line) {
 }
 
 // The selection of vertices, asked of the host at most once per vertex slot
-// a face uses (and every time for a point naming no slot).
+// a face uses.
 class VertexSelection {
 public:
     VertexSelection(const MeshView &mesh, int objectIndex) : mesh_(mesh), objectIndex_(objectIndex) {
         known_->assign(mesh.UsedVertexSlots(), kUnknown);
     }
     bool IsSelected(int32_t v) {
-        const auto slot = static_cast<std::size_t>(static_cast<uint32_t>(v));
-        if (v < 0 || slot >= known_->size()) return Ask(v);
-        int8_t &known = (*known_)[slot];
+        int8_t &known = (*known_)[static_cast<std::size_t>(v)];
         if (known == kUnknown) known = Ask(v) ? 1 : 0;
         return known != 0;
     }
@@ -350,23 +348,16 @@ int SelectEdgeRidge(cmq::CMQObject &object, const vexolin::Options &input, Selec
             }
         }
     };
-    // With every point naming a slot whose position was read (as for any
-    // host that keeps its contract), positions are taken straight from the
-    // list, and the faces are split into parts of about equal line counts.
-    // Otherwise a position may have to be asked of the host, on its thread.
-    if (mesh.EveryPointRead()) {
-        const std::span<const cmq::CMQVec3> read = mesh.Positions();
-        const auto position = [read](int32_t v) { return read[static_cast<std::size_t>(v)]; };
-        const std::size_t parts = PartsFor(mesh.LineCount());
-        const auto faceAtPart = [&](std::size_t part) {
-            if (part == parts) return mesh.FaceCount();
-            return FirstFaceFrom(mesh, mesh.LineCount() / parts * part);
-        };
-        RunParts(parts, mesh.LineCount(),
-                 [&](std::size_t part) { markRidges(position, faceAtPart(part), faceAtPart(part + 1)); });
-    } else {
-        markRidges([&mesh](int32_t v) { return mesh.Position(v); }, 0, mesh.FaceCount());
-    }
+    // The faces are split into parts of about equal line counts.
+    const std::span<const cmq::CMQVec3> read = mesh.Positions();
+    const auto position = [read](int32_t v) { return read[static_cast<std::size_t>(v)]; };
+    const std::size_t parts = PartsFor(mesh.LineCount());
+    const auto faceAtPart = [&](std::size_t part) {
+        if (part == parts) return mesh.FaceCount();
+        return FirstFaceFrom(mesh, mesh.LineCount() / parts * part);
+    };
+    RunParts(parts, mesh.LineCount(),
+             [&](std::size_t part) { markRidges(position, faceAtPart(part), faceAtPart(part + 1)); });
 
     // The marked pairs, in line order: the leader, then the second line.
     if (!input.allObjects) plan.Clear(MQ_SELECT_ALL);

@@ -40,34 +40,26 @@ void MeshView::ReadFaces() {
     const std::size_t total = ForEachFaceSlot(slots, [](int32_t, std::size_t) { return true; }, take);
     points.resize(total);
     faceStart.push_back(static_cast<uint32_t>(total));
+    CheckPoints(points);
+    int32_t top = -1;
+    for (const int32_t p : points) top = std::max(top, p);
+    usedSlots_ = static_cast<std::size_t>(top + 1);
 }
 
-std::size_t MeshView::UsedVertexSlots() const {
-    if (usedSlotsFound_) return usedSlots_;
-    int32_t top = -1;
-    for (const int32_t p : *points_)
-        if (p > top && p < vertexSlots_) top = p;
-    usedSlots_ = top < 0 ? 0 : static_cast<std::size_t>(top) + 1;
-    usedSlotsFound_ = true;
-    return usedSlots_;
+void MeshView::CheckPoints(std::span<const int32_t> points) const {
+    for (const int32_t p : points)
+        if (p < 0 || p >= vertexSlots_) throw cmq::BadHostAnswer();
 }
 
 void MeshView::ReadPositions() {
-    const std::size_t usedSlots = UsedVertexSlots();
+    const std::size_t usedSlots = usedSlots_;
     std::vector<cmq::CMQVec3> &positions = *positions_;
     if (!positions.empty()) return;
     // Which slots the faces use, then their positions in slot order.
     ScratchVector<uint8_t> usedVector;
     std::vector<uint8_t> &used = *usedVector;
     used.assign(usedSlots, 0);
-    everyPointRead_ = true;
-    for (const int32_t p : *points_) {
-        if (p >= 0 && static_cast<std::size_t>(p) < usedSlots) {
-            used[static_cast<std::size_t>(p)] = 1;
-        } else {
-            everyPointRead_ = false;
-        }
-    }
+    for (const int32_t p : *points_) used[static_cast<std::size_t>(p)] = 1;
     positions.assign(usedSlots, cmq::CMQVec3{});
     for (std::size_t v = 0; v < usedSlots; ++v)
         if (used[v] != 0) positions[v] = object_->GetVertexPosition(static_cast<int32_t>(v));

@@ -79,14 +79,15 @@ public:
     };
 
     // Reads nothing until asked. Every read throws cmq::BadHostAnswer for a
-    // negative count.
+    // negative count, and every read of points for a point that names no
+    // vertex slot of the object (below 0, or at or above the slot count): a
+    // host that names vertices it does not have makes the command fail whole.
     explicit MeshView(const cmq::CMQObject &object) : object_(&object) {}
 
-    // Reads the face slot count once, then each slot's point count and the
-    // points of every live face (at least one point): two host calls per
-    // live face, one per deleted one. Throws cmq::BadHostAnswer for a
-    // negative count or more points than 32-bit offsets can index. Called
-    // once per view.
+    // Reads the vertex and face slot counts, then each face slot's point
+    // count and the points of every live face (at least one point). Throws
+    // cmq::BadHostAnswer for a negative count, a point naming no vertex slot,
+    // or more points than 32-bit offsets can index. Called once per view.
     void ReadFaces();
     // The same reads for the live faces `keep(index, pointCount)` accepts
     // (no points read for the others), each face handed to `visit(face)`
@@ -118,16 +119,11 @@ public:
     int32_t VertexSlots() const { return vertexSlots_; }
     // One more than the largest vertex slot a kept face uses (0 when none
     // does); the size of per-vertex arrays indexed by the faces' points.
-    // Found on first use.
-    std::size_t UsedVertexSlots() const;
+    std::size_t UsedVertexSlots() const { return usedSlots_; }
 
     // Reads the position of every vertex slot a kept face uses, once each,
     // in ascending order.
     void ReadPositions();
-    // After ReadPositions: whether every point of the kept faces names a
-    // slot whose position was read (no point names a vertex the host does
-    // not have).
-    bool EveryPointRead() const { return everyPointRead_; }
     // Reads every vertex slot's reference count, in ascending order, and
     // each live slot's position right after its count: `visit(v, position)`
     // for each live slot, nothing kept.
@@ -140,15 +136,10 @@ public:
         const auto slot = static_cast<std::size_t>(static_cast<uint32_t>(v));
         return v >= 0 && slot < live_->size() && (*live_)[slot] != 0;
     }
-    // The position of vertex v: as read for a slot within those read, else
-    // asked of the host now (a point naming no slot). Within the slots read,
-    // one whose position was not read (no face uses it, or it is not live)
-    // reads (0, 0, 0).
-    cmq::CMQVec3 Position(int32_t v) const {
-        const auto slot = static_cast<std::size_t>(static_cast<uint32_t>(v));
-        if (v >= 0 && slot < positions_->size()) return (*positions_)[slot];
-        return object_->GetVertexPosition(v);
-    }
+    // The position of vertex v as read: after ReadPositions for a point of
+    // a kept face, after ReadLiveVertices for any slot ((0, 0, 0) for one
+    // that is not live).
+    cmq::CMQVec3 Position(int32_t v) const { return (*positions_)[static_cast<std::size_t>(v)]; }
     // Every read slot's position ((0, 0, 0) for one not read).
     std::span<const cmq::CMQVec3> Positions() const { return *positions_; }
 
@@ -162,12 +153,14 @@ private:
     template <class Keep, class Take>
     std::size_t ForEachFaceSlot(std::size_t slots, Keep &&keep, Take &&take);
 
+    // Throws cmq::BadHostAnswer unless every one of `points` names a vertex
+    // slot.
+    void CheckPoints(std::span<const int32_t> points) const;
+
     const cmq::CMQObject *object_;
     bool vertexSlotsRead_ = false;
     int32_t vertexSlots_ = 0;
-    mutable std::size_t usedSlots_ = 0;
-    mutable bool usedSlotsFound_ = false;
-    bool everyPointRead_ = false;
+    std::size_t usedSlots_ = 0;
     ScratchVector<int32_t> faceIndex_;  // per kept face: its host index
     ScratchVector<uint32_t> faceStart_; // per kept face: first point; then the total
     ScratchVector<int32_t> points_;
@@ -199,6 +192,7 @@ std::size_t MeshView::ForEachFaceSlot(std::size_t slots, Keep &&keep, Take &&tak
 
 template <class Keep, class Visit>
 void MeshView::VisitFaces(Keep &&keep, Visit &&visit, FacePoints read) {
+    if (read == FacePoints::Read) ReadVertexSlots();
     ScratchVector<int32_t> pointsVector;
     std::vector<int32_t> &points = *pointsVector;
     ForEachFaceSlot(ReadFaceSlots(), keep, [&](int32_t face, std::size_t n, std::size_t first) {
@@ -211,6 +205,7 @@ void MeshView::VisitFaces(Keep &&keep, Visit &&visit, FacePoints read) {
         if (points.size() < n) points.resize(n);
         std::fill_n(points.data(), n, 0);
         hostapi::MQObj_GetFacePointArray(object_->object, face, points.data());
+        CheckPoints({points.data(), n});
         visit(Face{face, static_cast<uint32_t>(first), {points.data(), n}});
     });
 }

@@ -28,11 +28,9 @@ bool SelectionCalls::IsLineSelected(int32_t face, int32_t line) const {
 }
 
 void SelectionCalls::AddVertexOnce(int32_t v) {
-    int8_t *slot = CacheSlot(*vertexAdded_, v);
-    if (slot != nullptr) {
-        if (*slot == 1) return;
-        *slot = 1;
-    }
+    int8_t &added = CacheSlot(*vertexAdded_, v);
+    if (added == 1) return;
+    added = 1;
     AddVertex(v);
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "mesh/cmq_object.h"
+#include "mesh/host_count.h"
 #include "select/scratch.h"
 #include "select/selection_plan.h"
 
@@ -27,10 +28,9 @@ public:
     // Vertex selection, asked of the host once per vertex and then cached.
     // Only for commands that do not add vertices themselves.
     bool IsVertexSelectedCached(int32_t v) {
-        int8_t *slot = CacheSlot(*vertexSelected_, v);
-        if (slot == nullptr) return IsVertexSelected(v);
-        if (*slot == kUnknown) *slot = IsVertexSelected(v) ? 1 : 0;
-        return *slot != 0;
+        int8_t &slot = CacheSlot(*vertexSelected_, v);
+        if (slot == kUnknown) slot = IsVertexSelected(v) ? 1 : 0;
+        return slot != 0;
     }
 
     bool IsVertexSelected(int32_t v) const;
@@ -43,18 +43,21 @@ public:
     void Clear(MQDWORD kinds) { plan_.Clear(kinds); }
 
     // Adds the vertex unless this object has already added it during this
-    // command (adding twice changes nothing).
+    // command (adding twice changes nothing). The cached calls take vertex
+    // slots only (the mesh view's points are checked to be).
     void AddVertexOnce(int32_t v);
 
 private:
     static constexpr int8_t kUnknown = -1;
-    // The cache entry of vertex v, the cache filled on first use; null for
-    // an index outside the slots.
-    int8_t *CacheSlot(std::vector<int8_t> &cache, int32_t v) {
-        if (v < 0 || v >= vertexSlots_) return nullptr;
+    // The cache entry of vertex slot v, the cache filled on first use. A v
+    // outside the slot count read here (a host whose counts change within
+    // a command) fails the command.
+    int8_t &CacheSlot(std::vector<int8_t> &cache, int32_t v) {
+        if (v < 0 || v >= vertexSlots_) [[unlikely]]
+            throw cmq::BadHostAnswer();
         if (cache.empty()) [[unlikely]]
             FillCache(cache);
-        return &cache[static_cast<std::size_t>(v)];
+        return cache[static_cast<std::size_t>(v)];
     }
     void FillCache(std::vector<int8_t> &cache) const;
 

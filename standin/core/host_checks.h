@@ -65,7 +65,7 @@ struct HostileAnswers {
     std::optional<int32_t> vertexCount;      // reported by MQObj_GetVertexCount
     std::optional<int32_t> faceCount;        // reported by MQObj_GetFaceCount
     std::optional<int32_t> facePointCount;   // reported for every face slot
-    bool pointsNameVertexMinusOne = false;   // every face point array holds -1s
+    std::optional<int32_t> pointsNameVertex; // every face point array holds only this index
     bool arraysLeftUnwritten = false;        // point arrays and positions are not written
 };
 

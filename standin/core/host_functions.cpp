@@ -201,8 +201,8 @@ STANDIN_HOST_EXPORT void MQ_CALL MQObj_GetFacePointArray(MQObject obj, int face,
         if (hostile->arraysLeftUnwritten || indices == nullptr || o == nullptr) return;
         const int32_t told = hostile->facePointCount ? *hostile->facePointCount : (o->IsFace(face) ? o->PointCount(face) : 0);
         if (told <= 0) return;
-        if (hostile->pointsNameVertexMinusOne) {
-            std::fill_n(indices, told, -1);
+        if (hostile->pointsNameVertex) {
+            std::fill_n(indices, told, *hostile->pointsNameVertex);
             return;
         }
         // Never more entries than the caller was told of.

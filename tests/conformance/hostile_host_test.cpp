@@ -6,8 +6,10 @@
 // not crash the module.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 
+#include "commands/command_table.h"
 #include "tests/endtoend/dialog_fixture.h"
 
 namespace {
@@ -98,7 +100,7 @@ TEST_F(HostileHost, FaceTooLargeForTheAddressSpaceFailsTheRun) {
 
 TEST_F(HostileHost, BadIndicesAndUnwrittenArraysDoNotCrash) {
     standin::HostileAnswers minusOne;
-    minusOne.pointsNameVertexMinusOne = true;
+    minusOne.pointsNameVertex = -1;
     standin::HostileAnswers unwritten;
     unwritten.arraysLeftUnwritten = true;
     standin::HostileAnswers manySlots;
@@ -111,6 +113,29 @@ TEST_F(HostileHost, BadIndicesAndUnwrittenArraysDoNotCrash) {
         for (const char *label : {"X<0(&Z)", "5(&5)", "Vertex => Face(&S)", "Face => Vertex(&G)"})
             EXPECT_TRUE(Press(answers, label) <= 1) << label;
     }
+}
+
+// A point list naming a vertex slot the host does not have: below 0, just
+// past the slot count, or far past it. Every command that reads points fails
+// whole: 0, the selection as it was, and no index outside the counts passed
+// back to the host (which the host's checks would record).
+TEST_F(HostileHost, PointsNamingNoVertexSlotFailTheRunAndChangeNothing) {
+    int32_t slots = 0;
+    for (int32_t i = 0; i < doc.ObjectCount(); ++i)
+        if (const standin::Object *o = doc.ObjectAt(i)) slots = std::max(slots, o->VertexCount());
+    for (const int32_t named : {-1, slots, int32_t{1} << 30}) {
+        standin::HostileAnswers answers;
+        answers.pointsNameVertex = named;
+        for (const vexolin::CommandInfo &command : vexolin::kCommands) {
+            const bool readsPoints = command.family == vexolin::Family::EdgeRidge ||
+                                     command.family == vexolin::Family::Neighbor ||
+                                     command.family == vexolin::Family::Duplicate;
+            if (!readsPoints) continue;
+            EXPECT_EQ(Press(answers, command.label, command.group), 0) << command.label << ", points " << named;
+            EXPECT_EQ(endtoend::SelectionOf(doc), before) << command.label << ", points " << named;
+        }
+    }
+    EXPECT_TRUE(standin::RecordedMisbehaviour().empty());
 }
 
 } // namespace

@@ -153,7 +153,7 @@ Case Decode(fuzzsupport::ByteReader &in) {
         if (vertices > 0) c.answers.vertexCount = kHostileCounts[vertices - 1];
         if (faces > 0) c.answers.faceCount = kHostileCounts[faces - 1];
         if (points > 0) c.answers.facePointCount = kHostilePointCounts[points - 1];
-        c.answers.pointsNameVertexMinusOne = (hostile & 8) != 0;
+        if ((hostile & 8) != 0) c.answers.pointsNameVertex = -1;
         c.answers.arraysLeftUnwritten = (hostile & 16) != 0;
     }
     return c;
@@ -280,7 +280,7 @@ std::string DescribeAnswers(const Case &c) {
     const auto count = [](const std::optional<int32_t> &n) { return n ? std::to_string(*n) : std::string("true"); };
     return "hostile host: vertex count " + count(c.answers.vertexCount) + ", face count " +
            count(c.answers.faceCount) + ", point count " + count(c.answers.facePointCount) +
-           (c.answers.pointsNameVertexMinusOne ? ", points -1" : "") +
+           (c.answers.pointsNameVertex ? ", points " + std::to_string(*c.answers.pointsNameVertex) : "") +
            (c.answers.arraysLeftUnwritten ? ", arrays unwritten" : "");
 }
 
@@ -289,7 +289,7 @@ std::string DescribeAnswers(const Case &c) {
 // so that the extra slots read as unused vertices and deleted faces.
 bool OnlySlotCountsMisreported(const Case &c, standin::Document &doc) {
     const standin::HostileAnswers &a = c.answers;
-    if (a.pointsNameVertexMinusOne || a.arraysLeftUnwritten) return false;
+    if (a.pointsNameVertex || a.arraysLeftUnwritten) return false;
     if (a.facePointCount && *a.facePointCount >= 0) return false;
     for (int32_t i = 0; i < doc.ObjectCount(); ++i) {
         const standin::Object *o = doc.ObjectAt(i);
