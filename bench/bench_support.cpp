@@ -9,7 +9,6 @@
 #include <utility>
 
 #include "host/host_api.h"
-#include "select/flat_hash.h"
 
 namespace benchsupport {
 namespace {
@@ -204,36 +203,31 @@ void ForEachEdgeKey(const cmq::CMQObject &object, int faceCount, Visit visit) {
 
 } // namespace
 
-std::size_t EdgeFloor(const cmq::CMQObject &object) {
-    const int faceCount = hostapi::MQObj_GetFaceCount(object.object);
-    selection::FlatHashSet<int64_t> keys;
-    keys.Reserve(faceCount > 0 ? static_cast<std::size_t>(faceCount) * 2 : 0);
-    ForEachEdgeKey(object, faceCount, [&](int64_t key) { keys.Insert(key); });
-    return keys.Size();
-}
-
-std::size_t SortedEdgeFloor(const cmq::CMQObject &object) {
-    const int faceCount = hostapi::MQObj_GetFaceCount(object.object);
-    std::vector<int64_t> keys;
-    keys.reserve(faceCount > 0 ? static_cast<std::size_t>(faceCount) * 4 : 0);
-    ForEachEdgeKey(object, faceCount, [&](int64_t key) { keys.push_back(key); });
+std::size_t CountDistinct(std::vector<int64_t> &keys) {
     std::sort(keys.begin(), keys.end());
     return static_cast<std::size_t>(std::unique(keys.begin(), keys.end()) - keys.begin());
 }
 
+std::size_t EdgeFloor(const cmq::CMQObject &object) {
+    const int faceCount = hostapi::MQObj_GetFaceCount(object.object);
+    std::vector<int64_t> keys;
+    keys.reserve(faceCount > 0 ? static_cast<std::size_t>(faceCount) * 4 : 0);
+    ForEachEdgeKey(object, faceCount, [&](int64_t key) { keys.push_back(key); });
+    return CountDistinct(keys);
+}
+
 std::size_t VertexFloor(const cmq::CMQObject &object) {
     const int count = hostapi::MQObj_GetVertexCount(object.object);
-    selection::FlatHashSet<int64_t> positions;
-    positions.Reserve(count > 0 ? static_cast<std::size_t>(count) : 0);
+    std::vector<int64_t> positions;
+    positions.reserve(count > 0 ? static_cast<std::size_t>(count) : 0);
     for (int32_t v = 0; v < count; ++v) {
         if (hostapi::MQObj_GetVertexRefCount(object.object, v) < 1) continue;
         float p[3] = {0.0f, 0.0f, 0.0f};
         hostapi::MQObj_GetVertex(object.object, v, p);
-        uint64_t h = selection::CombineHash(0, std::bit_cast<uint32_t>(p[0]));
-        h = selection::CombineHash(h, std::bit_cast<uint32_t>(p[1]));
-        positions.Insert(static_cast<int64_t>(selection::CombineHash(h, std::bit_cast<uint32_t>(p[2]))));
+        const uint64_t xy = (uint64_t{std::bit_cast<uint32_t>(p[0])} << 32) | std::bit_cast<uint32_t>(p[1]);
+        positions.push_back(static_cast<int64_t>(xy ^ (uint64_t{std::bit_cast<uint32_t>(p[2])} * 0x9E3779B97F4A7C15ull)));
     }
-    return positions.Size();
+    return CountDistinct(positions);
 }
 
 std::size_t LineQueryFloor(const cmq::CMQObject &object) {

@@ -99,23 +99,20 @@ int32_t AddGridWithDuplicates(standin::Object &object, int w, int h, uint32_t se
 
 // The edge floor: reads every live face's points through the host functions
 // the commands use (MQObj_GetFaceCount, MQObj_GetFacePointCount,
-// MQObj_GetFacePointArray, into one reused buffer) and inserts the edge key
-// of every line into the plug-in's hash set (select/flat_hash.h). Returns
-// the number of distinct keys.
-// A command that must look at every face line cannot be faster than this;
+// MQObj_GetFacePointArray, into one reused buffer), collects the edge key of
+// every line in one vector and sorts it. Returns the number of distinct
+// keys.
+// A command that must group every face line cannot be faster than this;
 // benchmarks report their time as a multiple of it.
 std::size_t EdgeFloor(const cmq::CMQObject &object);
 
-// The sorted edge floor: the same reads, the edge keys collected in one
-// vector and sorted, then counted once each. Returns the number of distinct
-// keys.
-std::size_t SortedEdgeFloor(const cmq::CMQObject &object);
+// Sorts `keys` and returns how many distinct ones it holds.
+std::size_t CountDistinct(std::vector<int64_t> &keys);
 
 // The vertex floor: reads every vertex slot's reference count and every live
 // vertex's position once through the host (MQObj_GetVertexCount,
-// MQObj_GetVertexRefCount, MQObj_GetVertex) and inserts a hash of each
-// position into the plug-in's hash set. Returns the number of distinct
-// positions.
+// MQObj_GetVertexRefCount, MQObj_GetVertex), collects a key of each position
+// in one vector and sorts it. Returns the number of distinct keys.
 // A command that must look at every vertex cannot be faster than this.
 std::size_t VertexFloor(const cmq::CMQObject &object);
 

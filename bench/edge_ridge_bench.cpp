@@ -15,7 +15,6 @@
 #include "bench/bench_support.h"
 #include "host/host_api.h"
 #include "select/edge_ridge.h"
-#include "select/flat_hash.h"
 
 namespace {
 
@@ -40,8 +39,8 @@ void EdgeFloor(benchmark::State &state, MeshKind kind, int faces) {
 // line by line costs at least. Separates host-query cost from the rest.
 std::size_t QueryFloor(const cmq::CMQObject &object) {
     const int faceCount = hostapi::MQObj_GetFaceCount(object.object);
-    selection::FlatHashSet<int64_t> keys;
-    keys.Reserve(faceCount > 0 ? static_cast<std::size_t>(faceCount) * 2 : 0);
+    std::vector<int64_t> keys;
+    keys.reserve(faceCount > 0 ? static_cast<std::size_t>(faceCount) * 4 : 0);
     std::vector<int32_t> points;
     std::size_t covered = 0;
     for (int32_t f = 0; f < faceCount; ++f) {
@@ -57,10 +56,10 @@ std::size_t QueryFloor(const cmq::CMQObject &object) {
                 hostapi::MQDoc_IsSelectFace(object.document, index(), f) != 0 ||
                 hostapi::MQDoc_IsSelectVertex(object.document, index(), a) != 0)
                 ++covered;
-            keys.Insert(cmq::EdgeKey(a, b));
+            keys.push_back(cmq::EdgeKey(a, b));
         }
     }
-    return keys.Size() + covered;
+    return benchsupport::CountDistinct(keys) + covered;
 }
 
 void SelectionQueryFloor(benchmark::State &state, MeshKind kind, int faces) {

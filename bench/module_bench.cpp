@@ -99,12 +99,6 @@ void EdgeFloorBench(benchmark::State &state, int faces) {
     SetCounters(state, mesh);
 }
 
-void SortedEdgeFloorBench(benchmark::State &state, int faces) {
-    BenchMesh &mesh = benchsupport::Mesh(kMesh, faces);
-    for (auto _ : state) benchmark::DoNotOptimize(benchsupport::SortedEdgeFloor(mesh.object));
-    SetCounters(state, mesh);
-}
-
 void LineQueryFloorBench(benchmark::State &state, int faces) {
     BenchMesh &mesh = benchsupport::Mesh(kMesh, faces);
     benchsupport::SetSelection(mesh.Object(), Start::None);
@@ -182,8 +176,6 @@ const bool kRegistered = [] {
         const std::string suffix = std::string("/") + benchsupport::Name(kMesh) + "/" + std::to_string(faces);
         benchsupport::Timed(
             benchmark::RegisterBenchmark(("module/edge_floor" + suffix).c_str(), EdgeFloorBench, faces));
-        benchsupport::Timed(
-            benchmark::RegisterBenchmark(("module/sorted_edge_floor" + suffix).c_str(), SortedEdgeFloorBench, faces));
         benchsupport::Timed(
             benchmark::RegisterBenchmark(("module/vertex_floor" + suffix).c_str(), VertexFloorBench, faces));
         benchsupport::Timed(

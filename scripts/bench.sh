@@ -185,11 +185,10 @@ lines.append("vertex (command 24's full search). Commands that do not read the s
 lines.append("from `none`, the clears from `all`.")
 lines.append("")
 lines.append("Floors, measured in the same run through the same host functions on the same mesh:")
-lines.append("- edge floor: every face's points read (`MQObj_GetFacePointCount`, `MQObj_GetFacePointArray`)")
-lines.append("  and every line's edge key inserted into a flat open-addressing hash set;")
-lines.append("- sorted edge floor: the same reads, the edge keys collected in one vector and sorted;")
+lines.append("- edge floor: every face's points read (`MQObj_GetFacePointCount`, `MQObj_GetFacePointArray`),")
+lines.append("  every line's edge key collected in one vector and sorted;")
 lines.append("- vertex floor: every vertex slot's reference count and every live vertex's position read once")
-lines.append("  (`MQObj_GetVertexRefCount`, `MQObj_GetVertex`) into a flat hash of positions.")
+lines.append("  (`MQObj_GetVertexRefCount`, `MQObj_GetVertex`), a key of each position collected and sorted.")
 lines.append("")
 lines.append("Beside them, not used as a floor: `line queries`, the selection of every line of every face")
 lines.append("asked once (`MQDoc_IsSelectLine`) with nothing selected, which the commands that read the line")
@@ -211,7 +210,7 @@ def floor_ms(kind, size):
 hdr = "| floor / size |" + "".join(f" {s//1000}k ms | ns/el |" for s in sizes)
 lines.append(hdr)
 lines.append("|---|" + "---:|---:|" * len(sizes))
-for kind in ("edge", "sorted_edge", "vertex", "line_query"):
+for kind in ("edge", "vertex", "line_query"):
     cells = []
     for s in sizes:
         t = floor_ms(kind, s)

@@ -1,15 +1,12 @@
 #include "select/duplicate.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <optional>
-#include <span>
 #include <vector>
 
 #include "mesh/host_count.h"
-#include "select/flat_hash.h"
 #include "select/mesh_view.h"
 #include "select/parallel.h"
 #include "select/scratch.h"
@@ -19,74 +16,13 @@
 // The twin searches index the live vertices once per command instead of
 // walking all of them for every candidate: a grid sorted by cell
 // (select/twin_grid.h), where exact twins stand side by side and near ones
-// lie in the neighbouring cells, or, for command 24 with few points to
-// search, a hash of exact positions. An index only narrows the search; the
-// twin test itself is made on every vertex it returns.
+// lie in the neighbouring cells. The grid only narrows the search; the twin
+// test itself is made on every vertex it returns.
 
 namespace selection {
 namespace {
 
 bool HasNaN(const cmq::CMQVec3 &p) { return std::isnan(p.x) || std::isnan(p.y) || std::isnan(p.z); }
-
-// Exact positions: +0 and -0 share a key (their bits differ, their values
-// do not); any NaN coordinate makes the position unmatchable.
-uint64_t ValueBits(float f) { return std::bit_cast<uint32_t>(f == 0.0f ? 0.0f : f); }
-
-// Keys of the exact-position table: vertex indices, hashed and compared by
-// the positions they stand at; a position is a probe of its own.
-struct PositionOfVertex {
-    static constexpr int32_t kEmpty = -1;
-
-    uint64_t Word(const cmq::CMQVec3 &p) const {
-        const uint64_t xy = ValueBits(p.x) | (ValueBits(p.y) << 32);
-        return xy + ValueBits(p.z) * 0x9E3779B97F4A7C15ull;
-    }
-    uint64_t Word(int32_t v) const { return Word(At(v)); }
-    bool Equal(int32_t stored, const cmq::CMQVec3 &p) const { return ExactlyEqual(At(stored), p); }
-    bool Equal(int32_t stored, int32_t v) const { return Equal(stored, At(v)); }
-
-    const cmq::CMQVec3 &At(int32_t v) const { return positions[static_cast<std::size_t>(v)]; }
-
-    std::span<const cmq::CMQVec3> positions;
-};
-
-// Exact positions of the live vertices, each distinct position once: the
-// first live vertex found there, marked when another followed it. The marks
-// sit in a bit per vertex slot beside the table, which keeps the table's
-// entries at four bytes.
-class ExactIndex {
-public:
-    // `vertices` has read its live vertices.
-    explicit ExactIndex(const MeshView &vertices) : firstAt_(PositionOfVertex{vertices.Positions()}) {
-        const std::span<const cmq::CMQVec3> at = vertices.Positions();
-        std::size_t filed = 0;
-        for (int32_t v = 0; v < vertices.VertexSlots(); ++v)
-            if (vertices.IsLiveVertex(v) && !HasNaN(at[static_cast<std::size_t>(v)])) ++filed;
-        firstAt_.Reserve(filed);
-        followed_->assign(static_cast<std::size_t>(vertices.VertexSlots()) / 64 + 1, 0);
-        for (int32_t v = 0; v < vertices.VertexSlots(); ++v) {
-            if (!vertices.IsLiveVertex(v) || HasNaN(at[static_cast<std::size_t>(v)])) continue;
-            const auto [first, added] = firstAt_.TryEmplace(v, FlatHashUnit{});
-            if (added) continue;
-            const auto bit = static_cast<std::size_t>(first->key);
-            (*followed_)[bit / 64] |= uint64_t{1} << (bit % 64);
-        }
-    }
-
-    // True when a live vertex other than v stands exactly at p.
-    bool HasTwin(const cmq::CMQVec3 &p, int32_t v) const {
-        if (HasNaN(p)) return false;
-        const auto *first = firstAt_.FindEntry(p);
-        if (first == nullptr) return false;
-        if (first->key != v) return true;
-        const auto bit = static_cast<std::size_t>(v);
-        return ((*followed_)[bit / 64] & (uint64_t{1} << (bit % 64))) != 0;
-    }
-
-private:
-    FlatHashMap<int32_t, FlatHashUnit, PositionOfVertex> firstAt_;
-    ScratchVector<uint64_t> followed_; // per vertex slot: another vertex stands at its position
-};
 
 // A live vertex with an infinite coordinate and none that is not a number:
 // not in the grid (which holds finite positions), and still the exact twin
@@ -230,8 +166,7 @@ int FaceToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
     // ones selected in the order the faces reached them.
     //
     // With side tasks on, the grid is filed at the first point to search and
-    // indexed beside the rest of the walk, whatever the points' number: its
-    // cost is then mostly hidden, and the hash below is not built.
+    // indexed beside the rest of the walk: its cost is then mostly hidden.
     MeshView mesh(object);
     ReachedPoints reached(mesh.ReadVertexSlots());
     FiledVertices filed;
@@ -245,23 +180,11 @@ int FaceToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
                         }
                     });
 
-    const std::vector<int32_t> &queued = reached.Queued();
-    if (!filed.Started() && !queued.empty() && queued.size() * 2 < static_cast<std::size_t>(reached.Slots())) {
-        // Few points to search (fewer than half the slots): a hash of every
-        // live vertex's exact position, asked for each point, costs less
-        // than sorting them all.
-        mesh.ReadLiveVertices();
-        const ExactIndex byPosition(mesh);
-        for (const int32_t v : queued) {
-            if (!mesh.IsLiveVertex(v)) continue; // stays queued: fails in AddFound
-            reached.MarkLive(v);
-            reached.Decide(v, byPosition.HasTwin(mesh.Position(v), v));
-        }
-    } else if (!queued.empty()) {
+    if (!reached.Queued().empty()) {
         if (!filed.Started()) filed.Start(mesh, reached, true);
         DecideExactTwins(filed, reached);
+        reached.AddFound(sel);
     }
-    reached.AddFound(sel);
     sel.Clear(MQ_SELECT_FACE);
     return 1;
 }

@@ -5,15 +5,11 @@
 #include <span>
 
 #include "mesh/cmq_object.h"
-#include "select/flat_hash.h"
 #include "select/scratch.h"
 
 namespace selection {
 namespace {
 
-// Beyond this a vertex index is not taken for a vertex slot of the lines'
-// object, and the pairs are hashed instead of sorted.
-std::size_t SortLimit(std::size_t lines) { return lines * 4 + 65536; }
 // A vertex starting more lines than this has its run sorted rather than
 // scanned back line by line.
 constexpr std::size_t kShortRun = 16;
@@ -36,22 +32,6 @@ void ForEachLine(const MeshView &mesh, Visit &&visit) {
         for (uint32_t k = 0; k < n; ++k)
             visit(face.first + k, points[face.first + k], points[face.first + (k + 1 == n ? 0 : k + 1)]);
     }
-}
-
-// Groups through a map from each pair's edge key to its first line: for
-// vertex indices the counting sort cannot slot.
-void GroupByHashing(const MeshView &mesh, EdgeGroups &groups) {
-    FlatHashMap<int64_t, uint32_t> leaderOf;
-    // Most pairs of a mesh are shared by two lines.
-    leaderOf.Reserve(mesh.LineCount() / 2);
-    ForEachLine(mesh, [&](uint32_t i, int32_t a, int32_t b) {
-        const auto [leader, added] = leaderOf.TryEmplace(cmq::EdgeKey(a, b), i);
-        if (added) {
-            Open(groups, i);
-        } else {
-            Join(groups, leader->value, i);
-        }
-    });
 }
 
 // One line in the run of its smaller vertex.
@@ -96,40 +76,26 @@ void GroupLinesByEdge(const MeshView &mesh, EdgeGroups &groups) {
     groups.second.assign(groups.withSecond ? count : 0, 0);
     if (count == 0) return;
 
-    // Every point starts a line, so the points bound the lines' smaller
-    // vertices: none below the smallest point, none above the largest.
-    int32_t top = 0;
-    bool sortable = true;
-    for (const int32_t p : mesh.Points()) {
-        if (p < 0) sortable = false;
-        top = std::max(top, p);
-    }
-    sortable = sortable && static_cast<std::size_t>(top) < SortLimit(count);
-
-    if (sortable) {
-        // runEnd[v + 1] counts the lines whose smaller vertex is v; summed,
-        // runEnd[v] is where v's run starts, and after the scatter where it
-        // ends (so v's run is [runEnd[v - 1], runEnd[v])).
-        ScratchVector<uint32_t> runEndVector;
-        std::vector<uint32_t> &runEnd = *runEndVector;
-        runEnd.assign(static_cast<std::size_t>(top) + 2, 0);
-        ForEachLine(mesh, [&](uint32_t, int32_t a, int32_t b) { ++runEnd[static_cast<std::size_t>(a < b ? a : b) + 1]; });
-        for (std::size_t v = 1; v < runEnd.size(); ++v) runEnd[v] += runEnd[v - 1];
-        ScratchVector<RunEntry> runsVector;
-        std::vector<RunEntry> &runs = *runsVector;
-        runs.resize(count);
-        ForEachLine(mesh, [&](uint32_t i, int32_t a, int32_t b) {
-            uint32_t &at = runEnd[static_cast<std::size_t>(a < b ? a : b)];
-            runs[at++] = {a < b ? b : a, i};
-        });
-        uint32_t begin = 0;
-        for (std::size_t v = 0; v + 1 < runEnd.size(); ++v) {
-            const uint32_t end = runEnd[v];
-            if (end != begin) GroupRun(runs.data() + begin, end - begin, groups);
-            begin = end;
-        }
-    } else {
-        GroupByHashing(mesh, groups);
+    // runEnd[v + 1] counts the lines whose smaller vertex is v; summed,
+    // runEnd[v] is where v's run starts, and after the scatter where it
+    // ends (so v's run is [runEnd[v - 1], runEnd[v])).
+    ScratchVector<uint32_t> runEndVector;
+    std::vector<uint32_t> &runEnd = *runEndVector;
+    runEnd.assign(mesh.UsedVertexSlots() + 1, 0);
+    ForEachLine(mesh, [&](uint32_t, int32_t a, int32_t b) { ++runEnd[static_cast<std::size_t>(a < b ? a : b) + 1]; });
+    for (std::size_t v = 1; v < runEnd.size(); ++v) runEnd[v] += runEnd[v - 1];
+    ScratchVector<RunEntry> runsVector;
+    std::vector<RunEntry> &runs = *runsVector;
+    runs.resize(count);
+    ForEachLine(mesh, [&](uint32_t i, int32_t a, int32_t b) {
+        uint32_t &at = runEnd[static_cast<std::size_t>(a < b ? a : b)];
+        runs[at++] = {a < b ? b : a, i};
+    });
+    uint32_t begin = 0;
+    for (std::size_t v = 0; v + 1 < runEnd.size(); ++v) {
+        const uint32_t end = runEnd[v];
+        if (end != begin) GroupRun(runs.data() + begin, end - begin, groups);
+        begin = end;
     }
 }
 

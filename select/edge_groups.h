@@ -30,9 +30,7 @@ namespace selection {
 // sequential passes, 8 bytes per line and 4 per vertex slot, freed on
 // return), keeping line order within a vertex; each vertex's short run is
 // then grouped by the larger vertex, scanning back for its first line (long
-// runs, as the centre of a large fan makes, are sorted instead). Objects
-// with negative vertex indices or indices far beyond the line count are
-// grouped through a hash map from each pair's edge key to its first line.
+// runs, as the centre of a large fan makes, are sorted instead).
 struct EdgeGroups {
     static constexpr uint8_t kCountMask = 0x03;
 

@@ -65,18 +65,4 @@ void MeshView::ReadPositions() {
         if (used[v] != 0) positions[v] = object_->GetVertexPosition(static_cast<int32_t>(v));
 }
 
-void MeshView::ReadLiveVertices() {
-    ReadVertexSlots();
-    const auto slots = static_cast<std::size_t>(vertexSlots_);
-    std::vector<uint8_t> &live = *live_;
-    std::vector<cmq::CMQVec3> &positions = *positions_;
-    cmq::CheckedCount(vertexSlots_, sizeof(cmq::CMQVec3) + 1);
-    live.assign(slots, 0);
-    positions.assign(slots, cmq::CMQVec3{});
-    VisitLiveVertices([&](int32_t v, const cmq::CMQVec3 &position) {
-        live[static_cast<std::size_t>(v)] = 1;
-        positions[static_cast<std::size_t>(v)] = position;
-    });
-}
-
 } // namespace selection

@@ -18,12 +18,10 @@
 //                        with FacePoints::Skip no points at all: polygons by
 //                        point count);
 //   ReadPositions()      the position of every vertex the kept faces use;
-//   ReadLiveVertices()   which vertex slots are live (reference count at
-//                        least 1) and their positions, kept (the twin
-//                        searches);
 //   VisitLiveVertices(visit)
-//                        the same reads, handed out one by one and not kept
-//                        (vertices by axis).
+//                        which vertex slots are live (reference count at
+//                        least 1) and their positions, handed out one by one
+//                        and not kept (vertices by axis, the twin searches).
 //
 // Line j of a face runs from its point j to point j + 1, the last line
 // closing the face back to point 0; a face's lines are numbered like its
@@ -129,16 +127,7 @@ public:
     // for each live slot, nothing kept.
     template <class Visit>
     void VisitLiveVertices(Visit &&visit);
-    // The same reads, kept: for IsLiveVertex, Position and Positions.
-    void ReadLiveVertices();
-    // After ReadLiveVertices: whether v is a live vertex slot.
-    bool IsLiveVertex(int32_t v) const {
-        const auto slot = static_cast<std::size_t>(static_cast<uint32_t>(v));
-        return v >= 0 && slot < live_->size() && (*live_)[slot] != 0;
-    }
-    // The position of vertex v as read: after ReadPositions for a point of
-    // a kept face, after ReadLiveVertices for any slot ((0, 0, 0) for one
-    // that is not live).
+    // The position of vertex v, a point of a kept face, after ReadPositions.
     cmq::CMQVec3 Position(int32_t v) const { return (*positions_)[static_cast<std::size_t>(v)]; }
     // Every read slot's position ((0, 0, 0) for one not read).
     std::span<const cmq::CMQVec3> Positions() const { return *positions_; }
@@ -165,7 +154,6 @@ private:
     ScratchVector<uint32_t> faceStart_; // per kept face: first point; then the total
     ScratchVector<int32_t> points_;
     ScratchVector<cmq::CMQVec3> positions_; // per vertex slot, once read
-    ScratchVector<uint8_t> live_;           // per vertex slot, after ReadLiveVertices
 };
 
 template <class Visit>

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "mesh/cmq_object.h"
 
 namespace selection {
 
@@ -18,8 +17,7 @@ void VertexPairSet::Reserve(std::size_t pairs) noexcept {
 void VertexPairSet::Add(int32_t a, int32_t b) {
     const int32_t lo = std::min(a, b);
     const int32_t hi = std::max(a, b);
-    if (lo >= 0 && hi < slots_) pending_->push_back({lo, hi});
-    else others_.Insert(cmq::EdgeKey(a, b));
+    pending_->push_back({lo, hi});
 }
 
 void VertexPairSet::Build() {
@@ -44,7 +42,6 @@ void VertexPairSet::Build() {
 bool VertexPairSet::Contains(int32_t a, int32_t b) const {
     const int32_t lo = std::min(a, b);
     const int32_t hi = std::max(a, b);
-    if (lo < 0 || hi >= slots_) return others_.Contains(cmq::EdgeKey(a, b));
     const std::vector<uint32_t> &start = *start_;
     if (start.empty()) return false;
     const int32_t *const first = his_->data() + start[static_cast<std::size_t>(lo)];

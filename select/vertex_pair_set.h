@@ -11,15 +11,14 @@
 #include <cstdint>
 #include <vector>
 
-#include "select/flat_hash.h"
 #include "select/scratch.h"
 
 namespace selection {
 
 class VertexPairSet {
 public:
-    // Pairs of vertices in [0, vertexSlots) are bucketed; any other pair
-    // (an index the host would not accept) is kept in a hash set.
+    // For pairs of vertices in [0, vertexSlots) (the mesh view's points
+    // are).
     explicit VertexPairSet(int32_t vertexSlots);
 
     // Makes room for `pairs` pairs up front, when a bound is known (only
@@ -29,7 +28,7 @@ public:
     void Add(int32_t a, int32_t b);
     void Build();
 
-    bool Empty() const { return pending_->empty() && his_->empty() && others_.Size() == 0; }
+    bool Empty() const { return pending_->empty() && his_->empty(); }
     // True when {a, b} was added, in either order. Only after Build.
     bool Contains(int32_t a, int32_t b) const;
 
@@ -42,7 +41,6 @@ private:
     ScratchVector<Pair> pending_;
     ScratchVector<uint32_t> start_; // per vertex, into his_
     ScratchVector<int32_t> his_;
-    FlatHashSet<int64_t> others_;
 };
 
 } // namespace selection
