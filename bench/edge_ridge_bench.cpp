@@ -14,7 +14,7 @@
 
 #include "bench/bench_support.h"
 #include "host/host_api.h"
-#include "select/edge_ridge.h"
+#include "plugin/command_dispatch.h"
 
 namespace {
 
@@ -78,7 +78,7 @@ void EdgeRidgeCommand(benchmark::State &state, MeshKind kind, int faces, int com
         state.PauseTiming();
         mesh.Object().ClearSelection(MQ_SELECT_ALL);
         state.ResumeTiming();
-        benchmark::DoNotOptimize(selection::SelectEdgeRidge(mesh.object, input));
+        benchmark::DoNotOptimize(vexolin::RunCommandOn(mesh.object, input));
     }
     SetCounters(state, mesh);
     state.counters["selected"] = static_cast<double>(mesh.Object().SelectedLines().size());

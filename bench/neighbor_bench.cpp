@@ -21,7 +21,7 @@
 
 #include "bench/bench_support.h"
 #include "host/host_api.h"
-#include "select/neighbor.h"
+#include "plugin/command_dispatch.h"
 
 namespace {
 
@@ -80,7 +80,7 @@ void NeighborCommand(benchmark::State &state, MeshKind kind, int faces, int comm
         SelectEverything(mesh.Object(), command != 24);
         state.ResumeTiming();
         const auto start = std::chrono::steady_clock::now();
-        benchmark::DoNotOptimize(selection::DispatchNeighborCommand(mesh.object, command));
+        benchmark::DoNotOptimize(vexolin::RunCommandOn(mesh.object, [&] { vexolin::Options o; o.commandNumber = command; return o; }()));
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
         total += took.count();
     }

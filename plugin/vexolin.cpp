@@ -4,11 +4,7 @@
 
 #include "commands/command_table.h"
 #include "host/host_api.h"
-#include "select/axis.h"
-#include "select/edge_ridge.h"
-#include "select/index_clear.h"
-#include "select/neighbor.h"
-#include "select/polygon.h"
+#include "plugin/command_dispatch.h"
 #include "select/scratch.h"
 #include "select/selection_plan.h"
 #include "settings/mq_setting.h"
@@ -76,61 +72,28 @@ cmq::CMQObject Vexolin::ObjectAt(MQDocument doc, int index) {
     return {hostapi::MQDoc_GetObject(doc, index), doc};
 }
 
-void Vexolin::PlanGeometryCommand(selection::SelectionPlan &plan) {
-    const int32_t command = options.commandNumber;
-    if (IsFamily(command, Family::Axis)) {
-        if (options.face) selection::SelectFaceByAxis(objectUnderWork, options, plan);
-        selection::SelectVertexByAxis(objectUnderWork, options, plan);
-    } else if (IsFamily(command, Family::Polygon)) {
-        selection::SelectPolygonByCount(objectUnderWork, command, plan);
-    } else if (IsFamily(command, Family::EdgeRidge)) {
-        selection::SelectEdgeRidge(objectUnderWork, options, plan);
-    }
-}
-
-void Vexolin::PlanOnObjectUnderWork(selection::SelectionPlan &plan) {
-    const int32_t command = options.commandNumber;
-    if (IsFamily(command, Family::Clear)) {
-        // Clears the whole document; needs no object.
-        selection::ClearSelection(command, plan);
-        return;
-    }
-    // A document without a current object: there is nothing to work on.
-    if (objectUnderWork.object == nullptr) return;
-    if (IsFamily(command, Family::Axis) || IsFamily(command, Family::Polygon) ||
-        IsFamily(command, Family::EdgeRidge)) {
-        PlanGeometryCommand(plan);
-    } else if (IsFamily(command, Family::Neighbor) || IsFamily(command, Family::Duplicate)) {
-        selection::DispatchNeighborCommand(objectUnderWork, command, plan);
-    } else if (IsFamily(command, Family::Index)) {
-        selection::SelectByIndex(objectUnderWork, command, options.selectIndex, plan);
-    }
-}
-
 void Vexolin::PlanCommand(selection::SelectionPlan &plan) {
     const int32_t commandNumber = options.commandNumber;
     if (!options.allObjects || WorksOnCurrentObjectOnly(commandNumber)) {
-        PlanOnObjectUnderWork(plan);
+        vexolin::PlanCommandOn(objectUnderWork, options, plan);
         return;
     }
 
     // Every object is planned before any change is made, in object order,
     // so the calls keep the order they had when each object's changes came
     // right after its reads. Reading a later object first sees the same
-    // answers: commands 1-15 change only the selection of the object they
-    // work on and read only that object (its geometry, and for 14 and 15
-    // its own selection), and commands 26-28 end the walk at once.
+    // answers: the axis, polygon, border and ridge commands change only the
+    // selection of the object they work on and read only that object (its
+    // geometry, and for borders and ridges its own selection), and the
+    // clears end the walk at once.
     const int count = hostapi::MQDoc_GetObjectCount(document);
     for (int i = 0; i < count; ++i) {
         objectUnderWork = ObjectAt(document, i);
         if (objectUnderWork.object == nullptr || objectUnderWork.document == nullptr) continue;
         if (hostapi::MQDoc_GetObjectIndex(document, objectUnderWork.object) < 0) continue;
         if (hostapi::MQObj_GetIntValue(objectUnderWork.object, MQ_OBJ_INT_LOCKING) != 0) continue;
-        PlanGeometryCommand(plan);
-        if (IsFamily(commandNumber, Family::Clear)) {
-            selection::ClearSelection(commandNumber, plan);
-            return;
-        }
+        vexolin::PlanCommandOn(objectUnderWork, options, plan);
+        if (IsFamily(commandNumber, Family::Clear)) return;
     }
 }
 

@@ -58,13 +58,10 @@ public:
 private:
     CommandChooser commandChooser_ = nullptr;
 
-    // Records in `plan` the selection changes of commandNumber: on
-    // objectUnderWork, or with "All objects" on every unlocked object.
+    // Records in `plan` the selection changes of commandNumber: on the
+    // current object, or with "All objects" on every unlocked object (each
+    // in turn the object under work, handed to the command dispatch).
     void PlanCommand(selection::SelectionPlan &plan);
-    // commandNumber on objectUnderWork, as the single-object path does.
-    void PlanOnObjectUnderWork(selection::SelectionPlan &plan);
-    // Commands 1 to 15 on objectUnderWork, for one object of either path.
-    void PlanGeometryCommand(selection::SelectionPlan &plan);
 };
 
 // The one plug-in object of the module, made on first use.

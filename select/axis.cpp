@@ -9,21 +9,6 @@
 namespace selection {
 namespace {
 
-enum class Side { Below, On, Above };
-
-struct AxisTest {
-    int axis = 0; // 0 x, 1 y, 2 z
-    Side side = Side::Below;
-};
-
-// Commands 1-9: axis (command - 1) / 3, side (command - 1) mod 3.
-bool AxisTestOf(int command, AxisTest &test) {
-    if (command < 1 || command > 9) return false;
-    test.axis = (command - 1) / 3;
-    test.side = static_cast<Side>((command - 1) % 3);
-    return true;
-}
-
 // The object matrix, read once per step whether or not it is used. Preset to
 // the identity, so a host that writes nothing leaves positions unchanged.
 struct ObjectMatrix {
@@ -54,30 +39,17 @@ bool VertexPasses(Side side, float v, float range) {
 
 } // namespace
 
-int SelectVertexByAxis(cmq::CMQObject &object, const vexolin::Options &input, SelectionPlan &plan) {
-    AxisTest test;
-    if (!AxisTestOf(input.commandNumber, test)) return 0;
+void SelectVerticesByAxis(const cmq::CMQObject &object, int axis, Side side, float range, bool local,
+                          SelectionPlan &plan) {
     const ObjectMatrix matrix = ReadMatrix(object);
     const int objectIndex = hostapi::MQDoc_GetObjectIndex(object.document, object.object);
     MeshView mesh(object);
     mesh.VisitLiveVertices([&](int32_t v, const cmq::CMQVec3 &position) {
-        const float c = Coordinate(position, input.local, matrix, test.axis);
-        if (VertexPasses(test.side, c, input.range)) plan.AddVertex(objectIndex, v);
+        if (VertexPasses(side, Coordinate(position, local, matrix, axis), range)) plan.AddVertex(objectIndex, v);
     });
-    return 1;
 }
 
-int SelectVertexByAxis(cmq::CMQObject &object, const vexolin::Options &input) {
-    return PlanAndApply(object.document, [&](SelectionPlan &plan) { return SelectVertexByAxis(object, input, plan); });
-}
-
-int SelectFaceByAxis(cmq::CMQObject &object, const vexolin::Options &input) {
-    return PlanAndApply(object.document, [&](SelectionPlan &plan) { return SelectFaceByAxis(object, input, plan); });
-}
-
-int SelectFaceByAxis(cmq::CMQObject &object, const vexolin::Options &input, SelectionPlan &plan) {
-    AxisTest test;
-    if (!AxisTestOf(input.commandNumber, test) || test.side == Side::On) return 0;
+void SelectFacesByAxis(const cmq::CMQObject &object, int axis, Side side, bool local, SelectionPlan &plan) {
     const ObjectMatrix matrix = ReadMatrix(object);
     const int objectIndex = hostapi::MQDoc_GetObjectIndex(object.document, object.object);
     MeshView mesh(object);
@@ -88,13 +60,12 @@ int SelectFaceByAxis(cmq::CMQObject &object, const vexolin::Options &input, Sele
         // its side. Every point is tested; a NaN coordinate fails the face.
         bool onSide = true;
         for (const int32_t v : face.points) {
-            const float c = Coordinate(mesh.Position(v), input.local, matrix, test.axis);
-            const bool passes = test.side == Side::Below ? c <= 0.0f : c >= 0.0f;
+            const float c = Coordinate(mesh.Position(v), local, matrix, axis);
+            const bool passes = side == Side::Below ? c <= 0.0f : c >= 0.0f;
             onSide = onSide && passes;
         }
         if (onSide) plan.AddFace(objectIndex, face.index);
     }
-    return 1;
 }
 
 } // namespace selection

@@ -1,21 +1,23 @@
-// Commands 1 to 9: vertices below, on or above the plane where x, y or z is
-// zero, and optionally the faces wholly on one side.
+// Vertices below, on or above the plane where x, y or z is zero, and the
+// faces wholly on one side of it.
 #pragma once
 
-#include "commands/options.h"
 #include "mesh/cmq_object.h"
 #include "select/selection_plan.h"
 
 namespace selection {
 
-// The vertex step: adds every live vertex whose (optionally transformed)
-// coordinate passes the command's tolerance test. 1 for commands 1-9, else 0.
-int SelectVertexByAxis(cmq::CMQObject &object, const vexolin::Options &input);
-int SelectVertexByAxis(cmq::CMQObject &object, const vexolin::Options &input, SelectionPlan &plan);
+// Which side of the plane: strictly below -range, within range of it, or
+// strictly above range (vertices); at or below 0, at or above 0 (faces).
+enum class Side { Below, On, Above };
 
-// The face step: adds every live face all of whose points lie on the
-// command's side (1, 3, 4, 6, 7, 9). 1 for those commands, else 0.
-int SelectFaceByAxis(cmq::CMQObject &object, const vexolin::Options &input);
-int SelectFaceByAxis(cmq::CMQObject &object, const vexolin::Options &input, SelectionPlan &plan);
+// The vertex step: adds every live vertex whose coordinate `axis` (0 x,
+// 1 y, 2 z), transformed by the object's matrix first when `local` is set,
+// passes the tolerance test of `side`.
+void SelectVerticesByAxis(const cmq::CMQObject &object, int axis, Side side, float range, bool local,
+                          SelectionPlan &plan);
+// The face step: adds every live face all of whose points lie on `side`
+// (Below or Above) of the plane.
+void SelectFacesByAxis(const cmq::CMQObject &object, int axis, Side side, bool local, SelectionPlan &plan);
 
 } // namespace selection

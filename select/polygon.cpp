@@ -5,24 +5,20 @@
 
 namespace selection {
 
-int SelectPolygonByCount(cmq::CMQObject &object, int command) {
-    return PlanAndApply(object.document, [&](SelectionPlan &plan) { return SelectPolygonByCount(object, command, plan); });
-}
-
-int SelectPolygonByCount(cmq::CMQObject &object, int command, SelectionPlan &plan) {
-    bool (*matches)(int);
-    switch (command) {
-    case 10: matches = [](int n) { return n >= 5; }; break;
-    case 11: matches = [](int n) { return n == 4; }; break;
-    case 12: matches = [](int n) { return n == 3; }; break;
-    case 13: matches = [](int n) { return n == 2; }; break;
-    default: return 0;
-    }
+void SelectFacesByPointCount(const cmq::CMQObject &object, PointCount count, SelectionPlan &plan) {
+    const auto matches = [count](std::size_t n) {
+        switch (count) {
+        case PointCount::FiveOrMore: return n >= 5;
+        case PointCount::Four: return n == 4;
+        case PointCount::Three: return n == 3;
+        case PointCount::Two: return n == 2;
+        }
+        return false;
+    };
     const int objectIndex = hostapi::MQDoc_GetObjectIndex(object.document, object.object);
     MeshView mesh(object);
-    mesh.VisitFaces([&](int32_t, std::size_t n) { return matches(static_cast<int>(n)); },
+    mesh.VisitFaces([&](int32_t, std::size_t n) { return matches(n); },
                     [&](const MeshView::Face &face) { plan.AddFace(objectIndex, face.index); }, FacePoints::Skip);
-    return 1;
 }
 
 } // namespace selection

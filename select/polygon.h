@@ -1,4 +1,4 @@
-// Commands 10 to 13: faces by their number of points.
+// Faces by their number of points.
 #pragma once
 
 #include "mesh/cmq_object.h"
@@ -6,10 +6,10 @@
 
 namespace selection {
 
-// Adds every live face whose point count matches the command to the face
-// selection: 10 five or more, 11 four, 12 three, 13 two. Returns 1 for those
-// commands, 0 (touching nothing) for any other.
-int SelectPolygonByCount(cmq::CMQObject &object, int command);
-int SelectPolygonByCount(cmq::CMQObject &object, int command, SelectionPlan &plan);
+enum class PointCount { FiveOrMore, Four, Three, Two };
+
+// Adds every live face with `count` points to the face selection. Reads
+// the point counts only.
+void SelectFacesByPointCount(const cmq::CMQObject &object, PointCount count, SelectionPlan &plan);
 
 } // namespace selection

@@ -8,11 +8,22 @@
 #include <gtest/gtest.h>
 
 #include "host/host_api.h"
+#include "commands/options.h"
 #include "mesh/cmq_object.h"
+#include "plugin/command_dispatch.h"
 #include "standin/core/document.h"
 #include "standin/core/host_checks.h"
 
 namespace testsupport {
+
+// The options record of a run of command `number`, every other option at
+// its default (and the index `selectIndex` for the index commands).
+inline vexolin::Options OptionsFor(int32_t number, int32_t selectIndex = 0) {
+    vexolin::Options options;
+    options.commandNumber = number;
+    options.selectIndex = selectIndex;
+    return options;
+}
 
 class HostTest : public ::testing::Test {
 protected:

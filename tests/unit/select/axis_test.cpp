@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "plugin/command_dispatch.h"
 #include "select/axis.h"
 #include "tests/support/meshes.h"
 #include "tests/unit/unit_fixture.h"
@@ -31,17 +32,22 @@ protected:
         return in;
     }
 
-    // The vertex step alone, from an empty selection.
+    // The vertex step alone (the command with "(&F)ace" off), from an empty
+    // selection.
     Indices Vertices(int command, float range = 0.001f, bool local = false) {
         Obj().ClearSelection(MQ_SELECT_ALL);
-        EXPECT_EQ(selection::SelectVertexByAxis(object, Input(command, range, local)), 1);
+        EXPECT_EQ(vexolin::RunCommandOn(object, Input(command, range, local)), 1);
         return Obj().SelectedVertices();
     }
 
-    // The face step alone, from an empty selection.
+    // The face step alone, from an empty selection: command c tests axis
+    // (c - 1) / 3 on side (c - 1) % 3.
     Indices Faces(int command, bool local = false) {
         Obj().ClearSelection(MQ_SELECT_ALL);
-        EXPECT_EQ(selection::SelectFaceByAxis(object, Input(command, 0.001f, local)), 1);
+        selection::SelectionPlan plan(object.document);
+        selection::SelectFacesByAxis(object, (command - 1) / 3, static_cast<selection::Side>((command - 1) % 3), local,
+                                     plan);
+        plan.Apply();
         return Obj().SelectedFaces();
     }
 
@@ -128,16 +134,18 @@ TEST_F(AxisTest, FaceStepIgnoresToleranceAndIncludesThePlane) {
 
 TEST_F(AxisTest, OnPlaneCommandsHaveNoFaceStep) {
     AddMesh(Obj(), {{0, 0, 0}, {0, 1, 0}, {0, 0, 1}}, {{0, 1, 2}});
-    for (int command : {2, 5, 8, 0, 10, -1}) {
-        EXPECT_EQ(selection::SelectFaceByAxis(object, Input(command)), 0) << command;
+    for (int command : {2, 5, 8}) {
+        vexolin::Options in = Input(command);
+        in.face = true;
+        EXPECT_EQ(vexolin::RunCommandOn(object, in), 1) << command;
     }
     EXPECT_TRUE(Obj().SelectedFaces().empty());
 }
 
 TEST_F(AxisTest, OtherCommandsChangeNothing) {
     AddPoints({{-1, -1, -1}});
-    for (int command : {0, 10, 14, -3}) {
-        EXPECT_EQ(selection::SelectVertexByAxis(object, Input(command)), 0) << command;
+    for (int command : {0, 31, -3}) {
+        EXPECT_EQ(vexolin::RunCommandOn(object, Input(command)), 0) << command;
     }
     EXPECT_TRUE(Obj().SelectedVertices().empty());
 }
@@ -176,8 +184,9 @@ TEST_F(AxisTest, OnlyAddsToTheSelection) {
     Obj().SelectVertex(3, true);
     Obj().SelectFace(1, true);
     Obj().SelectLine(0, 1, true);
-    EXPECT_EQ(selection::SelectVertexByAxis(object, Input(3)), 1);
-    EXPECT_EQ(selection::SelectFaceByAxis(object, Input(3)), 1);
+    vexolin::Options in = Input(3);
+    in.face = true;
+    EXPECT_EQ(vexolin::RunCommandOn(object, in), 1);
     EXPECT_EQ(Obj().SelectedVertices(), (Indices{0, 1, 2, 3}));
     EXPECT_EQ(Obj().SelectedFaces(), (Indices{0, 1}));
     EXPECT_EQ(Obj().SelectedLines(), (std::vector<standin::LineRef>{{0, 1}}));

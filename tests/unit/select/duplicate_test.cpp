@@ -6,7 +6,7 @@
 #include <limits>
 #include <vector>
 
-#include "select/duplicate.h"
+#include "select/duplicates.h"
 #include "select/twin_grid.h"
 #include "tests/support/meshes.h"
 #include "tests/unit/unit_fixture.h"
@@ -40,7 +40,7 @@ protected:
     }
 
     void Run(int command) {
-        ASSERT_EQ(command == 24 ? selection::FaceToDuplicateVertex(object) : selection::LineToDuplicateVertex(object), 1);
+        ASSERT_EQ(vexolin::RunCommandOn(object, testsupport::OptionsFor(command)), 1);
     }
 
     cmq::CMQObject object;

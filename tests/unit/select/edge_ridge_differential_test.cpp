@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "select/edge_ridge.h"
+#include "plugin/command_dispatch.h"
+#include "select/ridge_window.h"
 #include "select/parallel.h"
 #include "standin/core/call_log.h"
 #include "standin/core/document.h"
@@ -165,7 +166,7 @@ TEST_P(EdgeRidgeDifferential, MatchesTheLiteralCommandOnRandomDocuments) {
         const Spec spec = RandomSpec(seed);
         const Outcome want = RunOn(spec, reference::EdgeRidge);
         const Outcome got = RunOn(spec, [](cmq::CMQObject &o, const vexolin::Options &in) {
-            return selection::SelectEdgeRidge(o, in);
+            return vexolin::RunCommandOn(o, in);
         });
         ASSERT_EQ(got.result, want.result) << "seed " << seed;
         ASSERT_EQ(got.calls, want.calls) << "seed " << seed;

@@ -15,7 +15,7 @@
 
 #include "mesh/vector_math.h"
 #include "select/edge_groups.h"
-#include "select/edge_ridge.h"
+#include "select/ridge.h"
 #include "select/mesh_view.h"
 #include "standin/core/call_log.h"
 #include "tests/support/meshes.h"
@@ -65,7 +65,7 @@ protected:
 
     // Runs the command on the selection as it stands; returns the lines.
     Lines Run(int command, Window w = kDefault, bool allObjects = false) {
-        EXPECT_EQ(selection::SelectEdgeRidge(object, Input(command, w, allObjects)), 1);
+        EXPECT_EQ(vexolin::RunCommandOn(object, Input(command, w, allObjects)), 1);
         return Obj(current).SelectedLines();
     }
 
@@ -312,7 +312,7 @@ TEST_F(EdgeRidge, ClearsAfterReadingAndBeforeSelecting) {
     AddCube(Obj(), true);
     Obj().SelectFace(0, true);
     standin::StartCallLog();
-    EXPECT_EQ(selection::SelectEdgeRidge(object, Input(kRidge)), 1);
+    EXPECT_EQ(vexolin::RunCommandOn(object, Input(kRidge)), 1);
     const std::vector<standin::HostCall> calls = standin::StopCallLog();
     ASSERT_EQ(calls.size(), 9u);
     EXPECT_EQ(calls[0], (standin::HostCall{"MQDoc_ClearSelect", -1, MQ_SELECT_ALL, -1}));
@@ -344,19 +344,19 @@ TEST_F(EdgeRidge, OnePointFaceLeavesTheObjectUnchanged) {
     Obj().SelectLine(0, 1, true);
     for (int command : {kEdge, kRidge}) {
         standin::StartCallLog();
-        EXPECT_EQ(selection::SelectEdgeRidge(object, Input(command)), 0);
+        EXPECT_EQ(vexolin::RunCommandOn(object, Input(command)), 0);
         EXPECT_TRUE(standin::StopCallLog().empty());
     }
     EXPECT_EQ(Obj().SelectedVertices(), (std::vector<int32_t>{0}));
     EXPECT_EQ(Obj().SelectedLines(), (Lines{{0, 1}}));
 }
 
-TEST_F(EdgeRidge, OtherCommandsTouchNothing) {
+TEST_F(EdgeRidge, NumbersNoCommandHasTouchNothing) {
     AddCube(Obj(), true);
     Obj().SelectFace(3, true);
-    for (int command : {0, 13, 16, 1}) {
+    for (int command : {0, 31, -3}) { // numbers no command has
         standin::StartCallLog();
-        EXPECT_EQ(selection::SelectEdgeRidge(object, Input(command)), 0) << command;
+        EXPECT_EQ(vexolin::RunCommandOn(object, Input(command)), 0) << command;
         EXPECT_TRUE(standin::StopCallLog().empty());
     }
     EXPECT_EQ(Obj().SelectedFaces(), (std::vector<int32_t>{3}));
@@ -492,16 +492,16 @@ TEST_F(EdgeRidge, LineFrameMatchesTheMeshModelBitForBit) {
 // GroupLinesByEdge against a literal reference (every pair's lines in line
 // order, in an ordered map), on random small meshes whose pairs are shared
 // by one to many lines. Each mesh is grouped twice: with its vertex indices
-// as drawn (the counting sort) and moved far beyond the line count (the
-// hash map from edge key to first line); both must give the reference's
-// counts (stopping at three), second lines and leaders.
+// as drawn, and moved far beyond the line count (most of the counting
+// sort's vertex slots then empty); both must give the reference's counts
+// (stopping at three), second lines and leaders.
 class EdgeGrouping : public testsupport::HostTest {};
 
-TEST_F(EdgeGrouping, BothGroupingsMatchTheReference) {
-    constexpr int32_t kFar = 70000; // beyond SortLimit for these line counts
+TEST_F(EdgeGrouping, MatchesTheReferenceForNearAndFarVertexIndices) {
+    constexpr int32_t kFar = 70000; // far more vertex slots than lines
     std::mt19937 engine(2024);
     const auto below = [&](int32_t n) { return static_cast<int32_t>(engine() % static_cast<uint32_t>(n)); };
-    int hashedGroupsOfThreeOrMore = 0;
+    int farGroupsOfThreeOrMore = 0;
     for (int round = 0; round < 200; ++round) {
         const int32_t pool = 2 + below(6);
         std::vector<std::vector<int32_t>> faces(static_cast<std::size_t>(1 + below(12)));
@@ -550,11 +550,11 @@ TEST_F(EdgeGrouping, BothGroupingsMatchTheReference) {
                 if (lines.size() >= 2) {
                     EXPECT_EQ(groups.second[i], lines[1]) << round << " line " << i;
                 }
-                if (offset == kFar && lines.size() >= 3) ++hashedGroupsOfThreeOrMore;
+                if (offset == kFar && lines.size() >= 3) ++farGroupsOfThreeOrMore;
             }
         }
     }
-    EXPECT_GT(hashedGroupsOfThreeOrMore, 100) << "the draw must share pairs among three or more lines";
+    EXPECT_GT(farGroupsOfThreeOrMore, 100) << "the draw must share pairs among three or more lines";
 }
 
 } // namespace

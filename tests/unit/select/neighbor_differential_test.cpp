@@ -14,7 +14,7 @@
 #include <tuple>
 #include <vector>
 
-#include "select/neighbor.h"
+#include "plugin/command_dispatch.h"
 #include "select/parallel.h"
 #include "standin/core/host_checks.h"
 #include "tests/unit/select/reference/neighbor_reference.h"
@@ -212,7 +212,7 @@ TEST_P(NeighborDifferential, IndexedCommandMatchesLiteralReference) {
         cmq::CMQObject slowObject = Current(slow);
         cmq::CMQObject fastObject = Current(fast);
         ASSERT_EQ(reference::Run(slowObject, command), 1);
-        ASSERT_EQ(selection::DispatchNeighborCommand(fastObject, command), 1);
+        ASSERT_EQ(vexolin::RunCommandOn(fastObject, testsupport::OptionsFor(command)), 1);
 
         const std::vector<Selection> expected = SelectionOf(slow);
         const std::vector<Selection> actual = SelectionOf(fast);

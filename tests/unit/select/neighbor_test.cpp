@@ -3,7 +3,6 @@
 
 #include <vector>
 
-#include "select/neighbor.h"
 #include "select/scratch.h"
 #include "select/vertex_pair_set.h"
 #include "tests/support/meshes.h"
@@ -22,7 +21,7 @@ protected:
         HostTest::SetUp();
         object = AddObject();
     }
-    void Run(int command) { ASSERT_EQ(selection::DispatchNeighborCommand(object, command), 1); }
+    void Run(int command) { ASSERT_EQ(vexolin::RunCommandOn(object, testsupport::OptionsFor(command)), 1); }
     cmq::CMQObject object;
 };
 
@@ -43,15 +42,6 @@ TEST_F(GridNeighbor, NothingSelectedChangesNothing) {
         EXPECT_TRUE(Obj().SelectedLines().empty()) << command;
         EXPECT_TRUE(Obj().SelectedFaces().empty()) << command;
     }
-}
-
-TEST_F(GridNeighbor, OtherCommandNumbersReturnZeroAndChangeNothing) {
-    Obj().SelectVertex(5, true);
-    Obj().SelectFace(4, true);
-    for (int command : {0, 15, 26, 30}) EXPECT_EQ(selection::DispatchNeighborCommand(object, command), 0);
-    EXPECT_EQ(Obj().SelectedVertices(), (Ints{5}));
-    EXPECT_EQ(Obj().SelectedFaces(), (Ints{4}));
-    EXPECT_TRUE(Obj().SelectedLines().empty());
 }
 
 TEST_F(GridNeighbor, VertexToFaceAnyAndAllOnOnePointAndOnAllFour) {
@@ -204,7 +194,7 @@ TEST_F(Neighbor, NullObjectIsLeftAlone) {
     Obj().SelectFace(0, true);
     cmq::CMQObject none{nullptr, doc.Handle()};
     for (int command = 16; command <= 25; ++command)
-        EXPECT_EQ(selection::DispatchNeighborCommand(none, command), 1);
+        EXPECT_EQ(vexolin::RunCommandOn(none, testsupport::OptionsFor(command)), 0);
     EXPECT_EQ(Obj().SelectedFaces(), (Ints{0}));
     EXPECT_TRUE(Obj().SelectedVertices().empty());
 }

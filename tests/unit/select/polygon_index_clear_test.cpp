@@ -1,8 +1,6 @@
 // Commands 10-13 (faces by point count), 26-28 (clear) and 29-30 (by index).
 #include <gtest/gtest.h>
 
-#include "select/index_clear.h"
-#include "select/polygon.h"
 #include "tests/support/meshes.h"
 #include "tests/unit/unit_fixture.h"
 
@@ -26,7 +24,7 @@ protected:
     }
     std::vector<int32_t> Select(int command) {
         Obj().ClearSelection(MQ_SELECT_ALL);
-        EXPECT_EQ(selection::SelectPolygonByCount(object, command), 1);
+        EXPECT_EQ(vexolin::RunCommandOn(object, testsupport::OptionsFor(command)), 1);
         return Obj().SelectedFaces();
     }
     cmq::CMQObject object;
@@ -43,21 +41,15 @@ TEST_F(PolygonByCount, AddsToTheSelectionAndTouchesNoOtherKind) {
     Obj().SelectFace(0, true);
     Obj().SelectVertex(3, true);
     Obj().SelectLine(1, 2, true);
-    EXPECT_EQ(selection::SelectPolygonByCount(object, 13), 1);
+    EXPECT_EQ(vexolin::RunCommandOn(object, testsupport::OptionsFor(13)), 1);
     EXPECT_EQ(Obj().SelectedFaces(), (std::vector<int32_t>{0, 5}));
     EXPECT_EQ(Obj().SelectedVertices(), (std::vector<int32_t>{3}));
     EXPECT_EQ(Obj().SelectedLines(), (std::vector<standin::LineRef>{{1, 2}}));
 }
 
-TEST_F(PolygonByCount, OtherCommandsReturnZeroAndSelectNothing) {
-    EXPECT_EQ(selection::SelectPolygonByCount(object, 9), 0);
-    EXPECT_EQ(selection::SelectPolygonByCount(object, 14), 0);
-    EXPECT_TRUE(Obj().SelectedFaces().empty());
-}
-
 TEST_F(PolygonByCount, ObjectWithoutFacesSelectsNothing) {
     auto empty = AddObject("empty");
-    EXPECT_EQ(selection::SelectPolygonByCount(empty, 10), 1);
+    EXPECT_EQ(vexolin::RunCommandOn(empty, testsupport::OptionsFor(10)), 1);
     EXPECT_TRUE(Obj(1).SelectedFaces().empty());
 }
 
@@ -76,14 +68,14 @@ protected:
 
 TEST_F(ClearAndIndex, EachClearButtonClearsItsOwnKind) {
     // Buttons in order Vertex, Face, Line clear kinds 1, 4, 2.
-    selection::ClearSelection(doc.Handle(), 26);
+    vexolin::RunCommandOn(cmq::CMQObject{nullptr, doc.Handle()}, testsupport::OptionsFor(26));
     EXPECT_TRUE(Obj().SelectedVertices().empty());
     EXPECT_EQ(Obj().SelectedLines().size(), 1u);
     EXPECT_EQ(Obj().SelectedFaces().size(), 1u);
-    selection::ClearSelection(doc.Handle(), 27);
+    vexolin::RunCommandOn(cmq::CMQObject{nullptr, doc.Handle()}, testsupport::OptionsFor(27));
     EXPECT_TRUE(Obj().SelectedFaces().empty());
     EXPECT_EQ(Obj().SelectedLines().size(), 1u);
-    selection::ClearSelection(doc.Handle(), 28);
+    vexolin::RunCommandOn(cmq::CMQObject{nullptr, doc.Handle()}, testsupport::OptionsFor(28));
     EXPECT_TRUE(Obj().SelectedLines().empty());
 }
 
@@ -91,26 +83,25 @@ TEST_F(ClearAndIndex, ClearActsOnEveryObjectOfTheDocument) {
     AddObject("other");
     AddMesh(Obj(1), {{0, 0, 0}}, {{0}});
     Obj(1).SelectVertex(0, true);
-    EXPECT_EQ(selection::ClearSelection(doc.Handle(), 26), 1);
+    EXPECT_EQ(vexolin::RunCommandOn(cmq::CMQObject{nullptr, doc.Handle()}, testsupport::OptionsFor(26)), 1);
     EXPECT_TRUE(Obj(1).SelectedVertices().empty());
-    EXPECT_EQ(selection::ClearSelection(doc.Handle(), 25), 1); // no kind: nothing
     EXPECT_EQ(Obj().SelectedFaces().size(), 1u);
 }
 
 TEST_F(ClearAndIndex, IndexAddsOneElementEvenAnUnusedVertex) {
-    EXPECT_EQ(selection::SelectByIndex(object, 29, 3), 1);
+    EXPECT_EQ(vexolin::RunCommandOn(object, testsupport::OptionsFor(29, 3)), 1);
     EXPECT_EQ(Obj().SelectedVertices(), (std::vector<int32_t>{0, 3}));
     Obj().ClearSelection(MQ_SELECT_FACE);
-    EXPECT_EQ(selection::SelectByIndex(object, 30, 0), 1);
+    EXPECT_EQ(vexolin::RunCommandOn(object, testsupport::OptionsFor(30, 0)), 1);
     EXPECT_EQ(Obj().SelectedFaces(), (std::vector<int32_t>{0}));
 }
 
 TEST_F(ClearAndIndex, IndexOutsideTheSlotsSelectsNothing) {
     for (int32_t index : {-1, 4, 9999999}) {
-        EXPECT_EQ(selection::SelectByIndex(object, 29, index), 1);
-        EXPECT_EQ(selection::SelectByIndex(object, 30, index), 1);
+        EXPECT_EQ(vexolin::RunCommandOn(object, testsupport::OptionsFor(29, index)), 1);
+        EXPECT_EQ(vexolin::RunCommandOn(object, testsupport::OptionsFor(30, index)), 1);
     }
-    EXPECT_EQ(selection::SelectByIndex(object, 30, 1), 1); // face slots: only 0
+    EXPECT_EQ(vexolin::RunCommandOn(object, testsupport::OptionsFor(30, 1)), 1); // face slots: only 0
     EXPECT_EQ(Obj().SelectedVertices(), (std::vector<int32_t>{0}));
     EXPECT_EQ(Obj().SelectedFaces(), (std::vector<int32_t>{0}));
 }
@@ -124,9 +115,9 @@ TEST_F(ClearAndIndex, IndexOfADeletedFaceSelectsNothing) {
     Obj().AddFace(tri);
     Obj().DeleteFace(1);
     Obj().ClearSelection(MQ_SELECT_FACE);
-    EXPECT_EQ(selection::SelectByIndex(object, 30, 1), 1);
+    EXPECT_EQ(vexolin::RunCommandOn(object, testsupport::OptionsFor(30, 1)), 1);
     EXPECT_TRUE(Obj().SelectedFaces().empty());
-    EXPECT_EQ(selection::SelectByIndex(object, 30, 2), 1);
+    EXPECT_EQ(vexolin::RunCommandOn(object, testsupport::OptionsFor(30, 2)), 1);
     EXPECT_EQ(Obj().SelectedFaces(), (std::vector<int32_t>{2}));
 }
 

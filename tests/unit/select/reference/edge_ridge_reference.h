@@ -16,7 +16,7 @@
 #include "mesh/cmq_object.h"
 #include "mesh/cmq_walk.h"
 #include "commands/options.h"
-#include "select/edge_ridge.h"
+#include "select/ridge_window.h"
 #include "mesh/vector_math.h"
 
 namespace reference {

@@ -1,4 +1,4 @@
-// Commands 24 and 25: vertices that have a twin, another live vertex of the
+// Vertices that have a twin, another live vertex of the
 // same object at the same place, taken from the selected faces or lines.
 #pragma once
 
@@ -7,18 +7,16 @@
 
 namespace selection {
 
-// 24: every point of a selected live face that is not selected yet and has a
+// Face => Dup Vertex: every point of a selected live face that is not selected yet and has a
 // twin at exactly the same position (each of x, y, z equal as floats: +0
 // equals -0, a NaN equals nothing) is added to the vertex selection. Then the
 // document's face selection is cleared, in every object.
-int FaceToDuplicateVertex(const cmq::CMQObject &object);
-int FaceToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan);
+void FaceToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan);
 
-// 25: every endpoint of a selected line of a live face that has a twin whose
+// Line => Dup Vertex: every endpoint of a selected line of a live face that has a twin whose
 // squared distance, computed in single precision as dx² + dy² + dz², is
 // below 0.001 is added to the vertex selection. Then the document's line
 // selection is cleared, in every object.
-int LineToDuplicateVertex(const cmq::CMQObject &object);
-int LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan);
+void LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan);
 
 } // namespace selection

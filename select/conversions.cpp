@@ -1,10 +1,9 @@
-#include "select/neighbor.h"
+#include "select/conversions.h"
 
 #include <cstddef>
 #include <span>
 #include <vector>
 
-#include "select/duplicate.h"
 #include "select/mesh_view.h"
 #include "select/selection_calls.h"
 #include "select/scratch.h"
@@ -59,7 +58,7 @@ bool HasLine(const VertexPairSet &edges, const MeshView::Face &face, std::size_t
 
 } // namespace
 
-int VertexToFaceAny(const cmq::CMQObject &object, SelectionPlan &plan) {
+void VertexToFaceAny(const cmq::CMQObject &object, SelectionPlan &plan) {
     SelectionCalls sel(object, plan);
     ForEachFace(object, [&](const MeshView::Face &face) {
         for (const int32_t v : face.points) {
@@ -69,20 +68,18 @@ int VertexToFaceAny(const cmq::CMQObject &object, SelectionPlan &plan) {
             }
         }
     });
-    return 1;
 }
 
-int VertexToFaceAll(const cmq::CMQObject &object, SelectionPlan &plan) {
+void VertexToFaceAll(const cmq::CMQObject &object, SelectionPlan &plan) {
     SelectionCalls sel(object, plan);
     ForEachFace(object, [&](const MeshView::Face &face) {
         for (const int32_t v : face.points)
             if (!sel.IsVertexSelectedCached(v)) return;
         sel.AddFace(face.index);
     });
-    return 1;
 }
 
-int LineToVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
+void LineToVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
     SelectionCalls sel(object, plan);
     ForEachFace(object, [&](const MeshView::Face &face) {
         for (std::size_t j = 0; j < face.points.size(); ++j) {
@@ -92,34 +89,30 @@ int LineToVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
             sel.AddVertexOnce(ends.end);
         }
     });
-    return 1;
 }
 
-int FaceToVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
+void FaceToVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
     SelectionCalls sel(object, plan);
     // Only the selected faces' points are read.
     MeshView(object).VisitFaces([&](int32_t face, std::size_t) { return sel.IsFaceSelected(face); },
                                 [&](const MeshView::Face &face) {
                                     for (const int32_t v : face.points) sel.AddVertexOnce(v);
                                 });
-    return 1;
 }
 
-int VertexToLineAny(const cmq::CMQObject &object, SelectionPlan &plan) {
+void VertexToLineAny(const cmq::CMQObject &object, SelectionPlan &plan) {
     AddLinesWhere(object, plan, [](SelectionCalls &sel, int32_t a, int32_t b) {
         return sel.IsVertexSelectedCached(a) || sel.IsVertexSelectedCached(b);
     });
-    return 1;
 }
 
-int VertexToLineAll(const cmq::CMQObject &object, SelectionPlan &plan) {
+void VertexToLineAll(const cmq::CMQObject &object, SelectionPlan &plan) {
     AddLinesWhere(object, plan, [](SelectionCalls &sel, int32_t a, int32_t b) {
         return sel.IsVertexSelectedCached(a) && sel.IsVertexSelectedCached(b);
     });
-    return 1;
 }
 
-int FaceToLine(const cmq::CMQObject &object, SelectionPlan &plan) {
+void FaceToLine(const cmq::CMQObject &object, SelectionPlan &plan) {
     const Faces mesh(object);
     SelectionCalls sel(object, plan);
     // Every line of a selected face is added, so a line of another selected
@@ -147,7 +140,7 @@ int FaceToLine(const cmq::CMQObject &object, SelectionPlan &plan) {
         selected[f] = 1;
         for (std::size_t j = 0; j < face.points.size(); ++j) sel.AddLine(face.index, static_cast<int32_t>(j));
     }
-    if (!reserved || !unselected) return 1;
+    if (!reserved || !unselected) return;
     VertexPairSet edges(mesh.VertexSlots());
     edges.Reserve(mesh.LineCount());
     AddEdges(edges, mesh, [&](std::size_t f, const MeshView::Face &, std::size_t) { return selected[f] != 0; });
@@ -161,17 +154,16 @@ int FaceToLine(const cmq::CMQObject &object, SelectionPlan &plan) {
         for (std::size_t k = 0; k < searched; ++k)
             if (HasLine(edges, face, k)) sel.AddLine(face.index, static_cast<int32_t>(k));
     }
-    return 1;
 }
 
-int TwoLinesToFace(const cmq::CMQObject &object, SelectionPlan &plan) {
+void TwoLinesToFace(const cmq::CMQObject &object, SelectionPlan &plan) {
     const Faces mesh(object);
     SelectionCalls sel(object, plan);
     VertexPairSet edges(mesh.VertexSlots());
     AddEdges(edges, mesh, [&](std::size_t, const MeshView::Face &face, std::size_t j) {
         return sel.IsLineSelected(face.index, static_cast<int32_t>(j));
     });
-    if (edges.Empty()) return 1;
+    if (edges.Empty()) return;
     edges.Build();
     for (const MeshView::Face face : mesh) {
         int count = 0;
@@ -179,30 +171,6 @@ int TwoLinesToFace(const cmq::CMQObject &object, SelectionPlan &plan) {
             if (HasLine(edges, face, j)) ++count;
         if (count >= 2) sel.AddFace(face.index);
     }
-    return 1;
-}
-
-int DispatchNeighborCommand(cmq::CMQObject &object, int command, SelectionPlan &plan) {
-    if (command < 16 || command > 25) return 0;
-    // A document without a current object: nothing to work on.
-    if (object.object == nullptr) return 1;
-    switch (command) {
-    case 16: return VertexToFaceAny(object, plan);
-    case 17: return VertexToFaceAll(object, plan);
-    case 18: return LineToVertex(object, plan);
-    case 19: return FaceToVertex(object, plan);
-    case 20: return VertexToLineAny(object, plan);
-    case 21: return VertexToLineAll(object, plan);
-    case 22: return FaceToLine(object, plan);
-    case 23: return TwoLinesToFace(object, plan);
-    case 24: return FaceToDuplicateVertex(object, plan);
-    default: return LineToDuplicateVertex(object, plan);
-    }
-}
-
-int DispatchNeighborCommand(cmq::CMQObject &object, int command) {
-    return PlanAndApply(object.document,
-                        [&](SelectionPlan &plan) { return DispatchNeighborCommand(object, command, plan); });
 }
 
 } // namespace selection

@@ -1,4 +1,4 @@
-#include "select/duplicate.h"
+#include "select/duplicates.h"
 
 #include <algorithm>
 #include <cmath>
@@ -145,15 +145,7 @@ void DecideExactTwins(FiledVertices &filed, ReachedPoints &reached) {
 
 } // namespace
 
-int FaceToDuplicateVertex(const cmq::CMQObject &object) {
-    return PlanAndApply(object.document, [&](SelectionPlan &plan) { return FaceToDuplicateVertex(object, plan); });
-}
-
-int LineToDuplicateVertex(const cmq::CMQObject &object) {
-    return PlanAndApply(object.document, [&](SelectionPlan &plan) { return LineToDuplicateVertex(object, plan); });
-}
-
-int FaceToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
+void FaceToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
     SelectionCalls sel(object, plan);
 
     // A point shared by several selected faces is looked at once: if it had
@@ -161,9 +153,9 @@ int FaceToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
     // selected faces' points are read, and the live vertices only when some
     // point needs the search.
     //
-    // As for command 25, the points to search are first collected in the
-    // order the faces reach them, then searched together, and the found
-    // ones selected in the order the faces reached them.
+    // As for "Line => Dup Vertex", the points to search are first collected
+    // in the order the faces reach them, then searched together, and the
+    // found ones selected in the order the faces reached them.
     //
     // With side tasks on, the grid is filed at the first point to search and
     // indexed beside the rest of the walk: its cost is then mostly hidden.
@@ -186,10 +178,9 @@ int FaceToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
         reached.AddFound(sel);
     }
     sel.Clear(MQ_SELECT_FACE);
-    return 1;
 }
 
-int LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
+void LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
     SelectionCalls sel(object, plan);
 
     // Each endpoint is searched once: a found one is selected and never
@@ -247,7 +238,6 @@ int LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
         reached.AddFound(sel);
     }
     sel.Clear(MQ_SELECT_LINE);
-    return 1;
 }
 
 } // namespace selection

@@ -1,35 +1,10 @@
-// Commands 14 and 15: border lines, and lines where two faces bend by an
-// angle inside the angle window.
+// The angle window of the ridge command: which signed folds between two
+// faces it selects.
 #pragma once
 
-#include <cstdint>
-
 #include "commands/options.h"
-#include "mesh/cmq_object.h"
-#include "select/selection_plan.h"
 
 namespace selection {
-
-// Replaces the selection with lines of `object` (with input.allObjects set,
-// adds to it instead):
-//   14 "Edge": every vertex pair that exactly one face line runs along;
-//   15 "Ridge": every vertex pair shared by exactly two face lines whose
-//      signed bend angle lies in the angle window (RidgeWindow).
-// Only lines covered by the selection the command starts from (a selected
-// line, a line of a selected face, or both ends selected) are candidates;
-// with no such line, every line is.
-// One read of the object (MeshView), the lines sorted by their smaller
-// vertex and grouped (GroupLinesByEdge), then one pass over the lines in
-// order; for ridges, each used vertex's position is read once. The
-// selection is asked once per face and at most once per line and per
-// vertex; for edges, in line order only up to the first covered line, and
-// after it only for the borders (and the face of that line may be asked
-// again). Linear in the number of face lines and vertex slots used.
-// Returns 1 when the command ran; 0 for any other command number, and 0
-// when the object has a face of one point, both touching nothing.
-int SelectEdgeRidge(cmq::CMQObject &object, const vexolin::Options &input);
-// The same, with the selection changes recorded in `plan`.
-int SelectEdgeRidge(cmq::CMQObject &object, const vexolin::Options &input, SelectionPlan &plan);
 
 // Degrees to radians as the window uses it (single precision).
 inline constexpr float kDegreesToRadians = 0.017453292f;
@@ -81,18 +56,5 @@ private:
 // to just above 1 give 0 rather than no angle. A dot product that is not a
 // number stays so, and gives no angle.
 float JointAngle(float dot);
-
-// What the ridge test needs of one line occurrence (face, line), read with
-// one point-list query of the face: the line normal (not normalised), a
-// point of the face beside the line, and the position of the line's start.
-// The same single-precision arithmetic as cmq::CMQObject::GetLineNormal and
-// GetLineSidePoint. The face must have at least one point and
-// 0 <= line < point count.
-struct LineFrame {
-    cmq::CMQVec3 normal;
-    cmq::CMQVec3 sidePoint;
-    cmq::CMQVec3 start;
-};
-LineFrame ReadLineFrame(const cmq::CMQObject &object, int32_t face, int32_t line);
 
 } // namespace selection

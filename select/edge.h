@@ -1,0 +1,21 @@
+// "Edge": the border lines, vertex pairs that exactly one face line runs
+// along.
+#pragma once
+
+#include "mesh/cmq_object.h"
+#include "select/selection_plan.h"
+
+namespace selection {
+
+// Replaces the selection with the border lines of `object` (with
+// `addToSelection`, as with "All objects", adds to it instead). Only lines
+// covered by the selection the command starts from (a selected line, a line
+// of a selected face, or both ends selected) are candidates; with no such
+// line, every border is. The selection is asked in line order up to the
+// first covered line, and after it only for the borders. Linear in the face
+// lines and the vertex slots used.
+// Returns 1 when the command ran; 0, touching nothing, when the object has
+// a face of one point.
+int SelectBorders(const cmq::CMQObject &object, bool addToSelection, SelectionPlan &plan);
+
+} // namespace selection

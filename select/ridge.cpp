@@ -1,0 +1,187 @@
+#include "select/ridge.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <span>
+#include <vector>
+
+#include "mesh/vector_math.h"
+#include "select/coverage.h"
+#include "select/edge_groups.h"
+#include "select/mesh_view.h"
+#include "select/parallel.h"
+#include "select/scratch.h"
+#include "select/selection_calls.h"
+
+namespace selection {
+namespace {
+
+// Set in the group state of a ridge pair's leader once its fold is found in
+// the window; apart from the count bits.
+constexpr uint8_t kRidge = 0x80;
+
+
+// The ordinal of the first face whose lines start at or after `line`.
+std::size_t FirstFaceFrom(const MeshView &mesh, std::size_t line) {
+    std::size_t lo = 0;
+    std::size_t hi = mesh.FaceCount();
+    while (lo < hi) {
+        const std::size_t mid = lo + (hi - lo) / 2;
+        if (mesh.FaceAt(mid).first < line)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+// Sets `covered` (one entry per line of the mesh) to 1 for the lines the
+// selection covers, 0 for the others, and returns whether any line is
+// covered. Each face's selection is asked once, and a line's only when its
+// face is not selected.
+bool ReadCoverage(const MeshView &mesh, SelectionCalls &sel, std::vector<uint8_t> &covered) {
+    Coverage coverage(sel);
+    covered.assign(mesh.LineCount(), 0);
+    bool any = false;
+    for (const MeshView::Face face : mesh) {
+        const std::size_t n = face.points.size();
+        if (coverage.FaceSelected(face)) {
+            std::fill_n(covered.data() + face.first, n, uint8_t{1});
+            any = true;
+            continue;
+        }
+        for (std::size_t k = 0; k < n; ++k) {
+            if (!coverage.LineCovered(face, k)) continue;
+            covered[face.first + k] = 1;
+            any = true;
+        }
+    }
+    return any;
+}
+
+// The frame of line `line` of a face with `points`, positions from `at(v)`.
+template <class PositionOf>
+LineFrame FrameOf(std::span<const int32_t> points, int32_t line, PositionOf &&at) {
+    const int32_t n = static_cast<int32_t>(points.size());
+    if (n == 0 || line < 0 || line >= n) return {};
+    // Point i + 1 after point i, around the face (no division: this runs for
+    // every ridge).
+    const auto after = [n](int32_t i) { return i + 1 == n ? 0 : i + 1; };
+    const auto position = [&](int32_t i) { return at(points[static_cast<std::size_t>(i)]); };
+    const int32_t next = after(line);
+    const cmq::CMQVec3 before = position(line == 0 ? n - 1 : line - 1);
+    const cmq::CMQVec3 start = position(line);
+    const cmq::CMQVec3 end = position(next);
+
+    // Normal: the line times the side entering it or, for faces of more than
+    // three points, the mean of that side and the reversed side leaving it.
+    const cmq::CMQVec3 along = cmq::vmath::Sub(end, start);
+    const cmq::CMQVec3 entering = cmq::vmath::Sub(start, before);
+    cmq::CMQVec3 across = entering;
+    // Side point: the start moved back along the entering side or, for larger
+    // faces, by the mean of the two sides that leave the line.
+    cmq::CMQVec3 offset = cmq::vmath::Negate(entering);
+    if (n > 3) {
+        const cmq::CMQVec3 leaving = cmq::vmath::Sub(position(after(next)), end);
+        across = cmq::vmath::Half(cmq::vmath::Sub(entering, leaving));
+        offset = cmq::vmath::Half(cmq::vmath::Add(leaving, offset));
+    }
+    return {cmq::vmath::Cross(along, across), cmq::vmath::Add(start, offset), start};
+}
+
+// Whether the signed fold of the two faces of a ridge lies in the window:
+// the angle between their line normals, negative when the side point of the
+// first face lies behind the plane of the second (against its normal), else
+// positive.
+bool FoldInWindow(const RidgeWindow &window, const LineFrame &f1, const LineFrame &f2) {
+    const cmq::CMQVec3 m1 = cmq::vmath::Normalise(f1.normal);
+    const cmq::CMQVec3 m2 = cmq::vmath::Normalise(f2.normal);
+    const float s = cmq::vmath::Dot(f1.sidePoint, m2) - cmq::vmath::Dot(f2.start, m2);
+    return window.ContainsJoint(cmq::vmath::Dot(m1, m2), s < 0.0f);
+}
+
+} // namespace
+
+LineFrame ReadLineFrame(const cmq::CMQObject &object, int32_t face, int32_t line) {
+    const std::vector<int32_t> points = object.GetFacePoints(face);
+    return FrameOf(points, line, [&](int32_t v) { return object.GetVertexPosition(v); });
+}
+
+int SelectRidges(const cmq::CMQObject &object, const RidgeWindow &window, bool addToSelection, SelectionPlan &plan) {
+    MeshView mesh(object);
+    mesh.ReadFaces();
+    for (const MeshView::Face face : mesh)
+        if (face.points.size() < 2) return 0;
+    SelectionCalls sel(object, plan);
+    EdgeGroups groups;
+    // The grouping and each line's face (for the second line of a
+    // pair) need only the faces read, so they are worked out beside the
+    // host's thread while it is asked the selection's coverage and every
+    // used vertex's position.
+    ScratchVector<uint32_t> faceOfVector;
+    std::vector<uint32_t> &faceOf = *faceOfVector;
+    SideTask grouping(
+        [&] {
+            // The lines grouped by vertex pair; the group leaders in line
+            // order are the pairs in the order they were first met.
+            GroupLinesByEdge(mesh, groups);
+            faceOf.resize(mesh.LineCount());
+            for (std::size_t f = 0; f < mesh.FaceCount(); ++f) {
+                const MeshView::Face face = mesh.FaceAt(f);
+                std::fill_n(faceOf.data() + face.first, face.points.size(), static_cast<uint32_t>(f));
+            }
+        },
+        mesh.LineCount());
+    ScratchVector<uint8_t> coveredVector;
+    std::vector<uint8_t> &covered = *coveredVector;
+    // A pair of two lines is a candidate when either line is covered, or
+    // when no line at all is.
+    const bool restricted = ReadCoverage(mesh, sel, covered);
+    mesh.ReadPositions();
+    grouping.Wait();
+
+    // Marks kRidge on the leader of every chosen pair whose fold lies in the
+    // window, for the faces from ordinal `begin` to `end`: a part writes
+    // only its own lines' entries, so parts may run side by side.
+    const auto markRidges = [&](const auto &position, std::size_t begin, std::size_t end) {
+        for (std::size_t f = begin; f < end; ++f) {
+            const MeshView::Face face = mesh.FaceAt(f);
+            for (uint32_t k = 0; k < face.points.size(); ++k) {
+                const uint32_t i = face.first + k;
+                if (EdgeGroups::Count(groups.state[i]) != 2) continue;
+                const uint32_t s = groups.second[i];
+                if (restricted && covered[i] == 0 && covered[s] == 0) continue;
+                const MeshView::Face other = mesh.FaceAt(faceOf[s]);
+                const LineFrame f1 = FrameOf(face.points, static_cast<int32_t>(k), position);
+                const LineFrame f2 = FrameOf(other.points, static_cast<int32_t>(s - other.first), position);
+                if (FoldInWindow(window, f1, f2)) groups.state[i] |= kRidge;
+            }
+        }
+    };
+    // The faces are split into parts of about equal line counts.
+    const std::span<const cmq::CMQVec3> read = mesh.Positions();
+    const auto position = [read](int32_t v) { return read[static_cast<std::size_t>(v)]; };
+    const std::size_t parts = PartsFor(mesh.LineCount());
+    const auto faceAtPart = [&](std::size_t part) {
+        if (part == parts) return mesh.FaceCount();
+        return FirstFaceFrom(mesh, mesh.LineCount() / parts * part);
+    };
+    RunParts(parts, mesh.LineCount(),
+             [&](std::size_t part) { markRidges(position, faceAtPart(part), faceAtPart(part + 1)); });
+
+    // The marked pairs, in line order: the leader, then the second line.
+    if (!addToSelection) plan.Clear(MQ_SELECT_ALL);
+    for (const MeshView::Face face : mesh) {
+        for (uint32_t k = 0; k < face.points.size(); ++k) {
+            const uint32_t i = face.first + k;
+            if ((groups.state[i] & kRidge) == 0) continue;
+            const uint32_t s = groups.second[i];
+            const MeshView::Face other = mesh.FaceAt(faceOf[s]);
+            sel.AddLine(face.index, static_cast<int32_t>(k));
+            sel.AddLine(other.index, static_cast<int32_t>(s - other.first));
+        }
+    }
+    return 1;
+}
+
+} // namespace selection
