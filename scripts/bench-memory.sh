@@ -34,6 +34,7 @@
 #   --no-build       use the builds as they are
 #   --append         keep the rows of builds not run now (from the last runs),
 #                    so that builds can be run one at a time into one table
+#   --render         run nothing: write the table again from the last runs
 #
 # Each build is configured from its preset when its folder has none yet, and
 # its probe, stand-in host and module are brought up to date (the win32 one
@@ -57,6 +58,7 @@ commands=""
 out=""
 do_build=1
 append=0
+render=0
 ab_a=""
 ab_b=""
 while [ $# -gt 0 ]; do
@@ -70,6 +72,7 @@ while [ $# -gt 0 ]; do
     --out) out="${2:?--out needs a value}"; shift 2 ;;
     --no-build) do_build=0; shift ;;
     --append) append=1; shift ;;
+    --render) render=1; shift ;;
     --ab) ab_a="${2:?--ab needs two modules}"; ab_b="${3:?--ab needs two modules}"; shift 3 ;;
     -h | --help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
     *) die "unknown argument '$1' (see --help)" ;;
@@ -138,7 +141,7 @@ probe_command() {
 # was (<build>.meta) or why it could not run (<build>.skipped).
 if [ -n "$ab_a" ]; then dir="$work/ab"; else dir="$work/table"; fi
 mkdir -p "$dir"
-[ "$append" = 1 ] && [ -z "$ab_a" ] || rm -f "$dir"/*.tsv "$dir"/*.meta "$dir"/*.skipped
+{ [ "$append" = 1 ] && [ -z "$ab_a" ]; } || [ "$render" = 1 ] || rm -f "$dir"/*.tsv "$dir"/*.meta "$dir"/*.skipped
 
 # Runs one case: build $1, faces $2, command $3, start $4, timed runs $5,
 # module $6 (empty: the build's own); appends "build<TAB>faces<TAB>tag<TAB>"
@@ -163,6 +166,7 @@ run_case() {
 }
 
 IFS=, read -r -a build_list <<<"$builds"
+[ "$render" = 0 ] || build_list=()
 IFS=, read -r -a size_list <<<"$sizes"
 for b in "${build_list[@]}"; do
   rm -f "$dir/$b.tsv" "$dir/$b.meta" "$dir/$b.skipped"
@@ -219,10 +223,11 @@ for b in "${build_list[@]}"; do
 done
 
 mkdir -p "$(dirname "$out")"
-python3 - "$([ -n "$ab_a" ] && echo ab || echo table)" "$dir" "$out" <<'PY'
-import glob, os, re, sys, statistics, platform, subprocess
+machine="$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1), $(nproc) cores, $(uname -sr)"
+python3 - "$([ -n "$ab_a" ] && echo ab || echo table)" "$dir" "$out" "$machine" <<'PY'
+import glob, os, re, sys, statistics
 
-mode, folder, out = sys.argv[1:]
+mode, folder, out, machine = sys.argv[1:]
 LIMIT = 16.0
 BUILD_NAMES = {"linux": "Linux x86-64", "win32": "Win32 (32-bit Wine)", "win64": "Win64 (Wine)"}
 START_ORDER = ["none", "p10", "all", "faces_lines"]
@@ -266,18 +271,10 @@ def size_name(f):
     return f"{f // 1000000}M" if f % 1000000 == 0 else f"{f // 1000}k" if f % 1000 == 0 else str(f)
 
 def bpl(value):
-    mark = f"**{value:.1f}** ▲" if value > LIMIT else f"{value:.1f}"
-    return mark
+    # Two decimals where one would round onto the budget and hide the side.
+    text = f"{value:.2f}" if abs(value - LIMIT) < 0.05 else f"{value:.1f}"
+    return f"**{text}** ▲" if value > LIMIT else text
 
-cpu = "unknown"
-try:
-    for l in open("/proc/cpuinfo"):
-        if l.startswith("model name"):
-            cpu = l.split(":", 1)[1].strip()
-            break
-except OSError:
-    pass
-ncpu = subprocess.run(["nproc"], capture_output=True, text=True).stdout.strip()
 
 L = []
 if mode == "table":
@@ -302,7 +299,10 @@ if mode == "table":
     L.append("  value), so the resident set's peak (PeakWorkingSetSize) is used: like the Linux figure, it")
     L.append("  counts pages the command touched, not pages it committed and never touched.")
     L.append("")
-    L.append(f"- Machine: {cpu}, {ncpu} cores, {platform.system()} {platform.release()}, shared with other")
+    L.append("docs/benchmarks.md's `peak B/line` is another figure: the bytes the command asked of operator new")
+    L.append("at its peak, without the allocator's rounding, pages, stacks or what the scratch pool kept.")
+    L.append("")
+    L.append(f"- Machine: {machine}, shared with other")
     L.append("  builds: the load average (1, 5, 15 min) is given per build. Memory figures do not depend on it;")
     L.append("  wall times do.")
     for b in builds:
@@ -390,7 +390,7 @@ else:
     L.append("")
     L.append(f"- A: `{meta.get('module_a')}`")
     L.append(f"- B: `{meta.get('module_b')}`")
-    L.append(f"- Date: {meta.get('date', '?')}; machine: {cpu}, {ncpu} cores; load average before "
+    L.append(f"- Date: {meta.get('date', '?')}; machine: {machine}; load average before "
              f"{meta.get('load_before', '?')}, after {meta.get('load_after', '?')}; {meta.get('seconds', '?')} s")
     L.append(f"- {meta.get('rounds')} rounds, A then B, a fresh process each; in each process the measured run and")
     L.append(f"  the median of {meta.get('runs')} more runs (at up to 1M faces; {meta.get('runs_large')} above). `ms` is the median")
