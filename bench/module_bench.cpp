@@ -158,18 +158,6 @@ void CommandBench(benchmark::State &state, int faces, const vexolin::CommandInfo
     state.counters["sel_f"] = static_cast<double>(o.SelectedFaces().size());
 }
 
-std::vector<Start> StartsOf(const vexolin::CommandInfo &command) {
-    using vexolin::Family;
-    if (command.family == Family::EdgeRidge || command.family == Family::Neighbor ||
-        command.family == Family::Duplicate) {
-        std::vector<Start> starts = {Start::None, Start::Tenth, Start::All};
-        if (command.command == vexolin::Command::FaceToDuplicateVertex) starts.push_back(Start::FacesAndLines);
-        return starts;
-    }
-    if (command.family == Family::Clear) return {Start::All};
-    return {Start::None};
-}
-
 // Grouped by size, so each mesh is built once and released before the next.
 const bool kRegistered = [] {
     for (const int faces : benchsupport::kFaceCounts) {
@@ -184,7 +172,7 @@ const bool kRegistered = [] {
         for (const vexolin::CommandInfo &command : vexolin::kCommands) {
             char name[16];
             std::snprintf(name, sizeof name, "cmd%02d", command.number);
-            for (const Start start : StartsOf(command))
+            for (const Start start : benchsupport::StartsOf(command))
                 benchsupport::Timed(benchmark::RegisterBenchmark(
                     ("module/" + std::string(name) + suffix + "/" + benchsupport::Name(start)).c_str(), CommandBench,
                     faces, command, start));
