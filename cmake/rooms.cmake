@@ -33,21 +33,28 @@ function(vexolin_room_include_dir room out)
   set(${out} ${dir} PARENT_SCOPE)
 endfunction()
 
-# vexolin_room(<room> [SOURCES files...] [LINKS rooms-below...] [STRICT])
+# vexolin_room(<room> [SOURCES files...] [LINKS rooms-below...]
+#              [PRIVATE_LINKS rooms-below...] [STRICT])
 # Makes vexolin_<room>: a static library of SOURCES, or a header-only
-# interface library without them.
+# interface library without them. Rooms above a room see its LINKS too;
+# its PRIVATE_LINKS only it sees (their headers are not on the include path
+# of the rooms above, so they cannot include them).
 function(vexolin_room room)
-  cmake_parse_arguments(ARG "STRICT" "" "SOURCES;LINKS" ${ARGN})
+  cmake_parse_arguments(ARG "STRICT" "" "SOURCES;LINKS;PRIVATE_LINKS" ${ARGN})
   set(target vexolin_${room})
   vexolin_room_include_dir(${room} dir)
   set(links)
   foreach(below IN LISTS ARG_LINKS)
     list(APPEND links vexolin_${below})
   endforeach()
+  set(private_links)
+  foreach(below IN LISTS ARG_PRIVATE_LINKS)
+    list(APPEND private_links vexolin_${below})
+  endforeach()
   if(ARG_SOURCES)
     add_library(${target} STATIC ${ARG_SOURCES})
     target_include_directories(${target} PUBLIC ${dir})
-    target_link_libraries(${target} PUBLIC ${links} vexolin_fp PRIVATE vexolin_warnings)
+    target_link_libraries(${target} PUBLIC ${links} vexolin_fp PRIVATE ${private_links} vexolin_warnings)
     if(ARG_STRICT)
       target_link_libraries(${target} PRIVATE vexolin_strict_warnings)
     endif()

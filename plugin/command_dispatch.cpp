@@ -17,7 +17,7 @@ using selection::Side;
 
 // The vertex step of an axis command, after its face step when "(&F)ace" is
 // on and the command selects a side (not "=0"); both only add.
-int Axis(const cmq::CMQObject &object, const Options &o, int axis, Side side, selection::SelectionPlan &plan) {
+int Axis(const cmq::CMQObject &object, const Options &o, int axis, Side side, cmq::SelectionPlan &plan) {
     if (o.face && side != Side::On) selection::SelectFacesByAxis(object, axis, side, o.local, plan);
     selection::SelectVerticesByAxis(object, axis, side, o.range, o.local, plan);
     return 1;
@@ -31,7 +31,7 @@ int Ran(Step &&step) {
 
 } // namespace
 
-int PlanCommandOn(const cmq::CMQObject &object, const Options &options, selection::SelectionPlan &plan) {
+int PlanCommandOn(const cmq::CMQObject &object, const Options &options, cmq::SelectionPlan &plan) {
     const CommandInfo *info = FindCommand(options.commandNumber);
     if (info == nullptr) return 0;
     using selection::PointCount;
@@ -81,7 +81,7 @@ int PlanCommandOn(const cmq::CMQObject &object, const Options &options, selectio
 }
 
 int RunCommandOn(const cmq::CMQObject &object, const Options &options) {
-    selection::SelectionPlan plan(object.document);
+    cmq::SelectionPlan plan(object.document);
     const int result = PlanCommandOn(object, options, plan);
     plan.Apply();
     return result;

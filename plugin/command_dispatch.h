@@ -9,7 +9,7 @@
 
 #include "commands/options.h"
 #include "mesh/cmq_object.h"
-#include "select/selection_plan.h"
+#include "mesh/selection_plan.h"
 
 namespace vexolin {
 
@@ -18,7 +18,7 @@ namespace vexolin {
 // command leaves an object without a handle alone. Returns 1 when the
 // command ran; 0 when it left the object alone (no handle, a face of one
 // point for the border and ridge commands, or a number no command has).
-int PlanCommandOn(const cmq::CMQObject &object, const Options &options, selection::SelectionPlan &plan);
+int PlanCommandOn(const cmq::CMQObject &object, const Options &options, cmq::SelectionPlan &plan);
 
 // The same, the plan applied at once: for callers that run one command on
 // one object alone (tests, benchmarks).

@@ -5,8 +5,8 @@
 #include "commands/command_table.h"
 #include "host/host_api.h"
 #include "plugin/command_dispatch.h"
-#include "select/scratch.h"
-#include "select/selection_plan.h"
+#include "mesh/scratch.h"
+#include "mesh/selection_plan.h"
 #include "settings/mq_setting.h"
 #include "settings/options_io.h"
 #include "ui/command_dialog.h"
@@ -59,7 +59,7 @@ MQBOOL Vexolin::Execute(int index, MQDocument doc) {
     } catch (...) {
         // The run may have failed for want of memory: give back what the
         // working arrays keep between commands. The export reports failure.
-        selection::ReleaseScratchPools();
+        cmq::ReleaseScratchPools();
         throw;
     }
 }
@@ -72,7 +72,7 @@ cmq::CMQObject Vexolin::ObjectAt(MQDocument doc, int index) {
     return {hostapi::MQDoc_GetObject(doc, index), doc};
 }
 
-void Vexolin::PlanCommand(selection::SelectionPlan &plan) {
+void Vexolin::PlanCommand(cmq::SelectionPlan &plan) {
     const int32_t commandNumber = options.commandNumber;
     if (!options.allObjects || WorksOnCurrentObjectOnly(commandNumber)) {
         vexolin::PlanCommandOn(objectUnderWork, options, plan);
@@ -102,7 +102,7 @@ int Vexolin::DispatchCommand() {
     // All or nothing: the command reads the document and allocates all it
     // needs while it plans; a failure there throws and changes nothing (the
     // export returns 0). Applying the plan cannot fail.
-    selection::SelectionPlan plan(document);
+    cmq::SelectionPlan plan(document);
     PlanCommand(plan);
     plan.Apply();
     return 1;

@@ -10,7 +10,7 @@
 #include "commands/options.h"
 #include "mesh/cmq_object.h"
 #include "plugin/plugin_base.h"
-#include "select/selection_plan.h"
+#include "mesh/selection_plan.h"
 
 class Vexolin final : public MQSelectPlugin {
 public:
@@ -61,7 +61,7 @@ private:
     // Records in `plan` the selection changes of commandNumber: on the
     // current object, or with "All objects" on every unlocked object (each
     // in turn the object under work, handed to the command dispatch).
-    void PlanCommand(selection::SelectionPlan &plan);
+    void PlanCommand(cmq::SelectionPlan &plan);
 };
 
 // The one plug-in object of the module, made on first use.

@@ -2,24 +2,17 @@
 
 #include <cmath>
 
-#include "host/host_api.h"
+#include "mesh/selection_calls.h"
 #include "mesh/vector_math.h"
-#include "select/mesh_view.h"
+#include "mesh/mesh_view.h"
 
 namespace selection {
 namespace {
 
-// The object matrix, read once per step whether or not it is used. Preset to
-// the identity, so a host that writes nothing leaves positions unchanged.
+// The object matrix, read once per step whether or not it is used.
 struct ObjectMatrix {
-    float m[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    float m[16];
 };
-
-ObjectMatrix ReadMatrix(const cmq::CMQObject &object) {
-    ObjectMatrix matrix;
-    hostapi::MQObj_GetFloatArray(object.object, MQ_OBJ_FLOAT_MATRIX, matrix.m);
-    return matrix;
-}
 
 float Coordinate(const cmq::CMQVec3 &position, bool local, const ObjectMatrix &matrix, int axis) {
     const cmq::CMQVec3 p = local ? cmq::vmath::TransformPoint(position, matrix.m) : position;
@@ -40,22 +33,24 @@ bool VertexPasses(Side side, float v, float range) {
 } // namespace
 
 void SelectVerticesByAxis(const cmq::CMQObject &object, int axis, Side side, float range, bool local,
-                          SelectionPlan &plan) {
-    const ObjectMatrix matrix = ReadMatrix(object);
-    const int objectIndex = hostapi::MQDoc_GetObjectIndex(object.document, object.object);
-    MeshView mesh(object);
+                          cmq::SelectionPlan &plan) {
+    cmq::MeshView mesh(object);
+    ObjectMatrix matrix;
+    mesh.ReadMatrix(matrix.m);
+    cmq::SelectionCalls sel(object, plan);
     mesh.VisitLiveVertices([&](int32_t v, const cmq::CMQVec3 &position) {
-        if (VertexPasses(side, Coordinate(position, local, matrix, axis), range)) plan.AddVertex(objectIndex, v);
+        if (VertexPasses(side, Coordinate(position, local, matrix, axis), range)) sel.AddVertex(v);
     });
 }
 
-void SelectFacesByAxis(const cmq::CMQObject &object, int axis, Side side, bool local, SelectionPlan &plan) {
-    const ObjectMatrix matrix = ReadMatrix(object);
-    const int objectIndex = hostapi::MQDoc_GetObjectIndex(object.document, object.object);
-    MeshView mesh(object);
+void SelectFacesByAxis(const cmq::CMQObject &object, int axis, Side side, bool local, cmq::SelectionPlan &plan) {
+    cmq::MeshView mesh(object);
+    ObjectMatrix matrix;
+    mesh.ReadMatrix(matrix.m);
+    cmq::SelectionCalls sel(object, plan);
     mesh.ReadFaces();
     mesh.ReadPositions();
-    for (const MeshView::Face face : mesh) {
+    for (const cmq::MeshView::Face face : mesh) {
         // Not tolerant and not strict: a face touching the plane still lies on
         // its side. Every point is tested; a NaN coordinate fails the face.
         bool onSide = true;
@@ -64,7 +59,7 @@ void SelectFacesByAxis(const cmq::CMQObject &object, int axis, Side side, bool l
             const bool passes = side == Side::Below ? c <= 0.0f : c >= 0.0f;
             onSide = onSide && passes;
         }
-        if (onSide) plan.AddFace(objectIndex, face.index);
+        if (onSide) sel.AddFace(face.index);
     }
 }
 

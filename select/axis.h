@@ -3,7 +3,7 @@
 #pragma once
 
 #include "mesh/cmq_object.h"
-#include "select/selection_plan.h"
+#include "mesh/selection_plan.h"
 
 namespace selection {
 
@@ -15,9 +15,9 @@ enum class Side { Below, On, Above };
 // 1 y, 2 z), transformed by the object's matrix first when `local` is set,
 // passes the tolerance test of `side`.
 void SelectVerticesByAxis(const cmq::CMQObject &object, int axis, Side side, float range, bool local,
-                          SelectionPlan &plan);
+                          cmq::SelectionPlan &plan);
 // The face step: adds every live face all of whose points lie on `side`
 // (Below or Above) of the plane.
-void SelectFacesByAxis(const cmq::CMQObject &object, int axis, Side side, bool local, SelectionPlan &plan);
+void SelectFacesByAxis(const cmq::CMQObject &object, int axis, Side side, bool local, cmq::SelectionPlan &plan);
 
 } // namespace selection

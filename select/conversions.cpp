@@ -4,33 +4,33 @@
 #include <span>
 #include <vector>
 
-#include "select/mesh_view.h"
-#include "select/selection_calls.h"
-#include "select/scratch.h"
+#include "mesh/mesh_view.h"
+#include "mesh/selection_calls.h"
+#include "mesh/scratch.h"
 #include "select/vertex_pair_set.h"
 
 namespace selection {
 namespace {
 
 // The view of every live face with its points, kept.
-struct Faces : MeshView {
-    explicit Faces(const cmq::CMQObject &object) : MeshView(object) { ReadFaces(); }
+struct Faces : cmq::MeshView {
+    explicit Faces(const cmq::CMQObject &object) : cmq::MeshView(object) { ReadFaces(); }
 };
 
 // Hands every live face with its points to `visit`, one by one.
 template <class Visit>
 void ForEachFace(const cmq::CMQObject &object, Visit &&visit) {
-    MeshView(object).VisitFaces([](int32_t, std::size_t) { return true; }, visit);
+    cmq::MeshView(object).VisitFaces([](int32_t, std::size_t) { return true; }, visit);
 }
 
 // Adds every line of every live face whose endpoints pass `test`, which is
 // given the start and end vertex and the selection cache.
 template <class Test>
-void AddLinesWhere(const cmq::CMQObject &object, SelectionPlan &plan, Test test) {
+void AddLinesWhere(const cmq::CMQObject &object, cmq::SelectionPlan &plan, Test test) {
     const Faces mesh(object);
-    SelectionCalls sel(object, plan);
+    cmq::SelectionCalls sel(object, plan);
     plan.ReserveLines(mesh.LineCount()); // at most every line once
-    for (const MeshView::Face face : mesh) {
+    for (const cmq::MeshView::Face face : mesh) {
         for (std::size_t j = 0; j < face.points.size(); ++j) {
             const cmq::CMQLineEnds ends = face.Line(j);
             if (test(sel, ends.start, ends.end)) sel.AddLine(face.index, static_cast<int32_t>(j));
@@ -40,9 +40,9 @@ void AddLinesWhere(const cmq::CMQObject &object, SelectionPlan &plan, Test test)
 
 // Adds to `edges` every line that `inSet(ordinal, face, line)` picks.
 template <class InSet>
-void AddEdges(VertexPairSet &edges, const MeshView &mesh, InSet inSet) {
+void AddEdges(VertexPairSet &edges, const cmq::MeshView &mesh, InSet inSet) {
     for (std::size_t f = 0; f < mesh.FaceCount(); ++f) {
-        const MeshView::Face face = mesh.FaceAt(f);
+        const cmq::MeshView::Face face = mesh.FaceAt(f);
         for (std::size_t j = 0; j < face.points.size(); ++j)
             if (inSet(f, face, j)) {
                 const cmq::CMQLineEnds ends = face.Line(j);
@@ -51,16 +51,16 @@ void AddEdges(VertexPairSet &edges, const MeshView &mesh, InSet inSet) {
     }
 }
 
-bool HasLine(const VertexPairSet &edges, const MeshView::Face &face, std::size_t j) {
+bool HasLine(const VertexPairSet &edges, const cmq::MeshView::Face &face, std::size_t j) {
     const cmq::CMQLineEnds ends = face.Line(j);
     return edges.Contains(ends.start, ends.end);
 }
 
 } // namespace
 
-void VertexToFaceAny(const cmq::CMQObject &object, SelectionPlan &plan) {
-    SelectionCalls sel(object, plan);
-    ForEachFace(object, [&](const MeshView::Face &face) {
+void VertexToFaceAny(const cmq::CMQObject &object, cmq::SelectionPlan &plan) {
+    cmq::SelectionCalls sel(object, plan);
+    ForEachFace(object, [&](const cmq::MeshView::Face &face) {
         for (const int32_t v : face.points) {
             if (sel.IsVertexSelectedCached(v)) {
                 sel.AddFace(face.index);
@@ -70,18 +70,18 @@ void VertexToFaceAny(const cmq::CMQObject &object, SelectionPlan &plan) {
     });
 }
 
-void VertexToFaceAll(const cmq::CMQObject &object, SelectionPlan &plan) {
-    SelectionCalls sel(object, plan);
-    ForEachFace(object, [&](const MeshView::Face &face) {
+void VertexToFaceAll(const cmq::CMQObject &object, cmq::SelectionPlan &plan) {
+    cmq::SelectionCalls sel(object, plan);
+    ForEachFace(object, [&](const cmq::MeshView::Face &face) {
         for (const int32_t v : face.points)
             if (!sel.IsVertexSelectedCached(v)) return;
         sel.AddFace(face.index);
     });
 }
 
-void LineToVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
-    SelectionCalls sel(object, plan);
-    ForEachFace(object, [&](const MeshView::Face &face) {
+void LineToVertex(const cmq::CMQObject &object, cmq::SelectionPlan &plan) {
+    cmq::SelectionCalls sel(object, plan);
+    ForEachFace(object, [&](const cmq::MeshView::Face &face) {
         for (std::size_t j = 0; j < face.points.size(); ++j) {
             if (!sel.IsLineSelected(face.index, static_cast<int32_t>(j))) continue;
             const cmq::CMQLineEnds ends = face.Line(j);
@@ -91,41 +91,41 @@ void LineToVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
     });
 }
 
-void FaceToVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
-    SelectionCalls sel(object, plan);
+void FaceToVertex(const cmq::CMQObject &object, cmq::SelectionPlan &plan) {
+    cmq::SelectionCalls sel(object, plan);
     // Only the selected faces' points are read.
-    MeshView(object).VisitFaces([&](int32_t face, std::size_t) { return sel.IsFaceSelected(face); },
-                                [&](const MeshView::Face &face) {
+    cmq::MeshView(object).VisitFaces([&](int32_t face, std::size_t) { return sel.IsFaceSelected(face); },
+                                [&](const cmq::MeshView::Face &face) {
                                     for (const int32_t v : face.points) sel.AddVertexOnce(v);
                                 });
 }
 
-void VertexToLineAny(const cmq::CMQObject &object, SelectionPlan &plan) {
-    AddLinesWhere(object, plan, [](SelectionCalls &sel, int32_t a, int32_t b) {
+void VertexToLineAny(const cmq::CMQObject &object, cmq::SelectionPlan &plan) {
+    AddLinesWhere(object, plan, [](cmq::SelectionCalls &sel, int32_t a, int32_t b) {
         return sel.IsVertexSelectedCached(a) || sel.IsVertexSelectedCached(b);
     });
 }
 
-void VertexToLineAll(const cmq::CMQObject &object, SelectionPlan &plan) {
-    AddLinesWhere(object, plan, [](SelectionCalls &sel, int32_t a, int32_t b) {
+void VertexToLineAll(const cmq::CMQObject &object, cmq::SelectionPlan &plan) {
+    AddLinesWhere(object, plan, [](cmq::SelectionCalls &sel, int32_t a, int32_t b) {
         return sel.IsVertexSelectedCached(a) && sel.IsVertexSelectedCached(b);
     });
 }
 
-void FaceToLine(const cmq::CMQObject &object, SelectionPlan &plan) {
+void FaceToLine(const cmq::CMQObject &object, cmq::SelectionPlan &plan) {
     const Faces mesh(object);
-    SelectionCalls sel(object, plan);
+    cmq::SelectionCalls sel(object, plan);
     // Every line of a selected face is added, so a line of another selected
     // face on a shared edge is added by that face itself. Only unselected
     // faces need the edge lookup, and only when there are some is the edge
     // set of the selected faces built.
-    ScratchVector<uint8_t> selectedVector;
+    cmq::ScratchVector<uint8_t> selectedVector;
     std::vector<uint8_t> &selected = *selectedVector;
     selected.assign(mesh.FaceCount(), 0);
     bool reserved = false;
     bool unselected = false;
     for (std::size_t f = 0; f < mesh.FaceCount(); ++f) {
-        const MeshView::Face face = mesh.FaceAt(f);
+        const cmq::MeshView::Face face = mesh.FaceAt(f);
         if (!sel.IsFaceSelected(face.index)) {
             unselected = true;
             continue;
@@ -143,11 +143,11 @@ void FaceToLine(const cmq::CMQObject &object, SelectionPlan &plan) {
     if (!reserved || !unselected) return;
     VertexPairSet edges(mesh.VertexSlots());
     edges.Reserve(mesh.LineCount());
-    AddEdges(edges, mesh, [&](std::size_t f, const MeshView::Face &, std::size_t) { return selected[f] != 0; });
+    AddEdges(edges, mesh, [&](std::size_t f, const cmq::MeshView::Face &, std::size_t) { return selected[f] != 0; });
     edges.Build();
     for (std::size_t g = 0; g < mesh.FaceCount(); ++g) {
         if (selected[g] != 0) continue;
-        const MeshView::Face face = mesh.FaceAt(g);
+        const cmq::MeshView::Face face = mesh.FaceAt(g);
         // A two-point face's line 1 joins the same vertices as its line 0,
         // backwards; the edge is reported once, through line 0.
         const std::size_t searched = face.points.size() == 2 ? 1 : face.points.size();
@@ -156,16 +156,16 @@ void FaceToLine(const cmq::CMQObject &object, SelectionPlan &plan) {
     }
 }
 
-void TwoLinesToFace(const cmq::CMQObject &object, SelectionPlan &plan) {
+void TwoLinesToFace(const cmq::CMQObject &object, cmq::SelectionPlan &plan) {
     const Faces mesh(object);
-    SelectionCalls sel(object, plan);
+    cmq::SelectionCalls sel(object, plan);
     VertexPairSet edges(mesh.VertexSlots());
-    AddEdges(edges, mesh, [&](std::size_t, const MeshView::Face &face, std::size_t j) {
+    AddEdges(edges, mesh, [&](std::size_t, const cmq::MeshView::Face &face, std::size_t j) {
         return sel.IsLineSelected(face.index, static_cast<int32_t>(j));
     });
     if (edges.Empty()) return;
     edges.Build();
-    for (const MeshView::Face face : mesh) {
+    for (const cmq::MeshView::Face face : mesh) {
         int count = 0;
         for (std::size_t j = 0; j < face.points.size() && count < 2; ++j)
             if (HasLine(edges, face, j)) ++count;

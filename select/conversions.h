@@ -7,27 +7,27 @@
 #pragma once
 
 #include "mesh/cmq_object.h"
-#include "select/selection_plan.h"
+#include "mesh/selection_plan.h"
 
 namespace selection {
 
 // Vertex -> Face: every live face with at least one selected point.
-void VertexToFaceAny(const cmq::CMQObject &object, SelectionPlan &plan);
+void VertexToFaceAny(const cmq::CMQObject &object, cmq::SelectionPlan &plan);
 // Vertex => Face: every live face whose points are all selected.
-void VertexToFaceAll(const cmq::CMQObject &object, SelectionPlan &plan);
+void VertexToFaceAll(const cmq::CMQObject &object, cmq::SelectionPlan &plan);
 // Line => Vertex: both endpoints of every selected line.
-void LineToVertex(const cmq::CMQObject &object, SelectionPlan &plan);
+void LineToVertex(const cmq::CMQObject &object, cmq::SelectionPlan &plan);
 // Face => Vertex: every point of every selected face.
-void FaceToVertex(const cmq::CMQObject &object, SelectionPlan &plan);
+void FaceToVertex(const cmq::CMQObject &object, cmq::SelectionPlan &plan);
 // Vertex -> Line: every line with at least one selected endpoint.
-void VertexToLineAny(const cmq::CMQObject &object, SelectionPlan &plan);
+void VertexToLineAny(const cmq::CMQObject &object, cmq::SelectionPlan &plan);
 // Vertex => Line: every line whose two endpoints are selected.
-void VertexToLineAll(const cmq::CMQObject &object, SelectionPlan &plan);
+void VertexToLineAll(const cmq::CMQObject &object, cmq::SelectionPlan &plan);
 // Face => Line: every line of every selected face, and every line of any other face
 // that joins the same two vertices (of a two-point face only its line 0).
-void FaceToLine(const cmq::CMQObject &object, SelectionPlan &plan);
+void FaceToLine(const cmq::CMQObject &object, cmq::SelectionPlan &plan);
 // 2Line -> Face: every live face with at least two lines on selected edges, an edge
 // being selected when any line of the object joining its two vertices is.
-void TwoLinesToFace(const cmq::CMQObject &object, SelectionPlan &plan);
+void TwoLinesToFace(const cmq::CMQObject &object, cmq::SelectionPlan &plan);
 
 } // namespace selection

@@ -6,17 +6,17 @@
 
 #include <cstddef>
 
-#include "select/mesh_view.h"
-#include "select/selection_calls.h"
+#include "mesh/mesh_view.h"
+#include "mesh/selection_calls.h"
 
 namespace selection {
 
 class Coverage {
 public:
-    explicit Coverage(SelectionCalls &sel) : sel_(sel) {}
-    bool FaceSelected(const MeshView::Face &face) const { return sel_.IsFaceSelected(face.index); }
+    explicit Coverage(cmq::SelectionCalls &sel) : sel_(sel) {}
+    bool FaceSelected(const cmq::MeshView::Face &face) const { return sel_.IsFaceSelected(face.index); }
     // Line k of a face that is not selected.
-    bool LineCovered(const MeshView::Face &face, std::size_t k) {
+    bool LineCovered(const cmq::MeshView::Face &face, std::size_t k) {
         const std::size_t n = face.points.size();
         return sel_.IsLineSelected(face.index, static_cast<int32_t>(k)) ||
                (sel_.IsVertexSelectedCached(face.points[k]) &&
@@ -24,7 +24,7 @@ public:
     }
 
 private:
-    SelectionCalls &sel_;
+    cmq::SelectionCalls &sel_;
 };
 
 } // namespace selection

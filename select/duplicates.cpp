@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "mesh/host_count.h"
-#include "select/mesh_view.h"
+#include "mesh/mesh_view.h"
 #include "select/parallel.h"
-#include "select/scratch.h"
-#include "select/selection_calls.h"
+#include "mesh/scratch.h"
+#include "mesh/selection_calls.h"
 #include "select/twin_grid.h"
 
 // The twin searches index the live vertices once per command instead of
@@ -66,7 +66,7 @@ public:
     // finite); one that is not live is a face point naming a deleted
     // vertex, which the host should never give: the command fails whole
     // (cmq::BadHostAnswer) before anything is selected.
-    void AddFound(SelectionCalls &sel) const {
+    void AddFound(cmq::SelectionCalls &sel) const {
         for (const int32_t v : *order_)
             if (((*state_)[static_cast<std::size_t>(v)] & State::Live) != State::Live) throw cmq::BadHostAnswer();
         for (const int32_t v : *order_)
@@ -82,8 +82,8 @@ private:
     void Set(int32_t v, State state) { At(v) = (At(v) & State::Live) | state; }
 
     int32_t slots_;
-    ScratchVector<State> state_; // per vertex slot
-    ScratchVector<int32_t> order_;
+    cmq::ScratchVector<State> state_; // per vertex slot
+    cmq::ScratchVector<int32_t> order_;
 };
 
 // Every live vertex, read once through the host, marked live in `reached`
@@ -92,7 +92,7 @@ private:
 // (select/parallel.h) while the host's thread goes on asking the selection.
 class FiledVertices {
 public:
-    void Start(MeshView &mesh, ReachedPoints &reached, bool keepUnbounded) {
+    void Start(cmq::MeshView &mesh, ReachedPoints &reached, bool keepUnbounded) {
         grid_.Reserve(static_cast<std::size_t>(mesh.ReadVertexSlots()));
         std::vector<Unbounded> &unbounded = *unbounded_;
         mesh.VisitLiveVertices([&](int32_t v, const cmq::CMQVec3 &p) {
@@ -127,7 +127,7 @@ private:
     static bool Before(const Unbounded &a, const Unbounded &b) { return PositionBefore(a.position, b.position); }
 
     TwinGrid grid_;
-    ScratchVector<Unbounded> unbounded_; // sorted by position once indexed
+    cmq::ScratchVector<Unbounded> unbounded_; // sorted by position once indexed
     std::optional<SideTask> indexing_;   // last: waited for before the rest goes
 };
 
@@ -145,8 +145,8 @@ void DecideExactTwins(FiledVertices &filed, ReachedPoints &reached) {
 
 } // namespace
 
-void FaceToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
-    SelectionCalls sel(object, plan);
+void FaceToDuplicateVertex(const cmq::CMQObject &object, cmq::SelectionPlan &plan) {
+    cmq::SelectionCalls sel(object, plan);
 
     // A point shared by several selected faces is looked at once: if it had
     // a twin it was selected then, and if not it has none now. Only the
@@ -159,12 +159,12 @@ void FaceToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
     //
     // With side tasks on, the grid is filed at the first point to search and
     // indexed beside the rest of the walk: its cost is then mostly hidden.
-    MeshView mesh(object);
+    cmq::MeshView mesh(object);
     ReachedPoints reached(mesh.ReadVertexSlots());
     FiledVertices filed;
     const bool early = PartsFor(static_cast<std::size_t>(reached.Slots())) > 1;
     mesh.VisitFaces([&](int32_t face, std::size_t) { return sel.IsFaceSelected(face); },
-                    [&](const MeshView::Face &face) {
+                    [&](const cmq::MeshView::Face &face) {
                         for (const int32_t v : face.points) {
                             if (!reached.FirstReach(v) || sel.IsVertexSelected(v)) continue;
                             reached.Queue(v);
@@ -180,8 +180,8 @@ void FaceToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
     sel.Clear(MQ_SELECT_FACE);
 }
 
-void LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
-    SelectionCalls sel(object, plan);
+void LineToDuplicateVertex(const cmq::CMQObject &object, cmq::SelectionPlan &plan) {
+    cmq::SelectionCalls sel(object, plan);
 
     // Each endpoint is searched once: a found one is selected and never
     // searched again; one without a twin has none at its next line either.
@@ -197,7 +197,7 @@ void LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
     // large mesh. The twin test depends on the geometry alone, so the order
     // of the searches changes no result; the found vertices are selected in
     // the order the lines reached them.
-    MeshView mesh(object);
+    cmq::MeshView mesh(object);
     ReachedPoints reached(mesh.ReadVertexSlots());
     // At the first selected line every live vertex is read and filed, and
     // the grid indexed beside the host's thread while the rest of the lines
@@ -219,7 +219,7 @@ void LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan) {
         }
         return false;
     };
-    mesh.VisitFaces(anyLineSelected, [&](const MeshView::Face &face) {
+    mesh.VisitFaces(anyLineSelected, [&](const cmq::MeshView::Face &face) {
         if (!filed.Started()) filed.Start(mesh, reached, false);
         for (std::size_t j = firstSelected; j < face.points.size(); ++j) {
             if (j != firstSelected && !sel.IsLineSelected(face.index, static_cast<int32_t>(j))) continue;

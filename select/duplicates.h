@@ -3,7 +3,7 @@
 #pragma once
 
 #include "mesh/cmq_object.h"
-#include "select/selection_plan.h"
+#include "mesh/selection_plan.h"
 
 namespace selection {
 
@@ -11,12 +11,12 @@ namespace selection {
 // twin at exactly the same position (each of x, y, z equal as floats: +0
 // equals -0, a NaN equals nothing) is added to the vertex selection. Then the
 // document's face selection is cleared, in every object.
-void FaceToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan);
+void FaceToDuplicateVertex(const cmq::CMQObject &object, cmq::SelectionPlan &plan);
 
 // Line => Dup Vertex: every endpoint of a selected line of a live face that has a twin whose
 // squared distance, computed in single precision as dx² + dy² + dz², is
 // below 0.001 is added to the vertex selection. Then the document's line
 // selection is cleared, in every object.
-void LineToDuplicateVertex(const cmq::CMQObject &object, SelectionPlan &plan);
+void LineToDuplicateVertex(const cmq::CMQObject &object, cmq::SelectionPlan &plan);
 
 } // namespace selection

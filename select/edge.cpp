@@ -4,16 +4,16 @@
 
 #include "select/coverage.h"
 #include "select/edge_groups.h"
-#include "select/mesh_view.h"
+#include "mesh/mesh_view.h"
 #include "select/parallel.h"
-#include "select/selection_calls.h"
+#include "mesh/selection_calls.h"
 
 namespace selection {
 namespace {
 
 // The first covered line in line order; the line count when none is.
-std::size_t FirstCoveredLine(const MeshView &mesh, Coverage &coverage) {
-    for (const MeshView::Face face : mesh) {
+std::size_t FirstCoveredLine(const cmq::MeshView &mesh, Coverage &coverage) {
+    for (const cmq::MeshView::Face face : mesh) {
         if (coverage.FaceSelected(face)) return face.first;
         for (std::size_t k = 0; k < face.points.size(); ++k)
             if (coverage.LineCovered(face, k)) return face.first + k;
@@ -25,10 +25,10 @@ std::size_t FirstCoveredLine(const MeshView &mesh, Coverage &coverage) {
 // command chooses: the covered ones, or every one when no line at all is
 // covered. The lines before the first covered one were asked and are not
 // covered; after it only the borders are asked.
-void AddChosenBorders(const MeshView &mesh, SelectionCalls &sel, const EdgeGroups &groups, Coverage &coverage,
+void AddChosenBorders(const cmq::MeshView &mesh, cmq::SelectionCalls &sel, const EdgeGroups &groups, Coverage &coverage,
                       std::size_t firstCovered) {
     const bool restricted = firstCovered < mesh.LineCount();
-    for (const MeshView::Face face : mesh) {
+    for (const cmq::MeshView::Face face : mesh) {
         int faceSelected = -1; // asked once, for a face with a border after the first covered line
         for (std::size_t k = 0; k < face.points.size(); ++k) {
             const std::size_t line = face.first + k;
@@ -45,10 +45,10 @@ void AddChosenBorders(const MeshView &mesh, SelectionCalls &sel, const EdgeGroup
 
 } // namespace
 
-int SelectBorders(const cmq::CMQObject &object, bool addToSelection, SelectionPlan &plan) {
-    MeshView mesh(object);
+int SelectBorders(const cmq::CMQObject &object, bool addToSelection, cmq::SelectionPlan &plan) {
+    cmq::MeshView mesh(object);
     mesh.ReadFaces();
-    for (const MeshView::Face face : mesh)
+    for (const cmq::MeshView::Face face : mesh)
         if (face.points.size() < 2) return 0;
     EdgeGroups groups;
     groups.withSecond = false;
@@ -61,7 +61,7 @@ int SelectBorders(const cmq::CMQObject &object, bool addToSelection, SelectionPl
     //
     // The grouping needs nothing the host is asked, so it runs beside
     // the questions.
-    SelectionCalls sel(object, plan);
+    cmq::SelectionCalls sel(object, plan);
     Coverage coverage(sel);
     SideTask grouping([&] { GroupLinesByEdge(mesh, groups); }, mesh.LineCount());
     const std::size_t firstCovered = FirstCoveredLine(mesh, coverage);

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "mesh/cmq_object.h"
-#include "select/selection_plan.h"
+#include "mesh/selection_plan.h"
 
 namespace selection {
 
@@ -16,6 +16,6 @@ namespace selection {
 // lines and the vertex slots used.
 // Returns 1 when the command ran; 0, touching nothing, when the object has
 // a face of one point.
-int SelectBorders(const cmq::CMQObject &object, bool addToSelection, SelectionPlan &plan);
+int SelectBorders(const cmq::CMQObject &object, bool addToSelection, cmq::SelectionPlan &plan);
 
 } // namespace selection

@@ -5,7 +5,7 @@
 #include <span>
 
 #include "mesh/cmq_object.h"
-#include "select/scratch.h"
+#include "mesh/scratch.h"
 
 namespace selection {
 namespace {
@@ -25,9 +25,9 @@ void Open(EdgeGroups &groups, uint32_t line) { groups.state[line] = 1; }
 
 // Calls visit(line, a, b) for every line of the mesh in order.
 template <class Visit>
-void ForEachLine(const MeshView &mesh, Visit &&visit) {
+void ForEachLine(const cmq::MeshView &mesh, Visit &&visit) {
     const std::span<const int32_t> points = mesh.Points();
-    for (const MeshView::Face face : mesh) {
+    for (const cmq::MeshView::Face face : mesh) {
         const uint32_t n = static_cast<uint32_t>(face.points.size());
         for (uint32_t k = 0; k < n; ++k)
             visit(face.first + k, points[face.first + k], points[face.first + (k + 1 == n ? 0 : k + 1)]);
@@ -70,7 +70,7 @@ void GroupRun(RunEntry *run, std::size_t size, EdgeGroups &groups) {
 
 } // namespace
 
-void GroupLinesByEdge(const MeshView &mesh, EdgeGroups &groups) {
+void GroupLinesByEdge(const cmq::MeshView &mesh, EdgeGroups &groups) {
     const std::size_t count = mesh.LineCount();
     groups.state.assign(count, 0);
     groups.second.assign(groups.withSecond ? count : 0, 0);
@@ -79,12 +79,12 @@ void GroupLinesByEdge(const MeshView &mesh, EdgeGroups &groups) {
     // runEnd[v + 1] counts the lines whose smaller vertex is v; summed,
     // runEnd[v] is where v's run starts, and after the scatter where it
     // ends (so v's run is [runEnd[v - 1], runEnd[v])).
-    ScratchVector<uint32_t> runEndVector;
+    cmq::ScratchVector<uint32_t> runEndVector;
     std::vector<uint32_t> &runEnd = *runEndVector;
     runEnd.assign(mesh.UsedVertexSlots() + 1, 0);
     ForEachLine(mesh, [&](uint32_t, int32_t a, int32_t b) { ++runEnd[static_cast<std::size_t>(a < b ? a : b) + 1]; });
     for (std::size_t v = 1; v < runEnd.size(); ++v) runEnd[v] += runEnd[v - 1];
-    ScratchVector<RunEntry> runsVector;
+    cmq::ScratchVector<RunEntry> runsVector;
     std::vector<RunEntry> &runs = *runsVector;
     runs.resize(count);
     ForEachLine(mesh, [&](uint32_t i, int32_t a, int32_t b) {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "select/mesh_view.h"
+#include "mesh/mesh_view.h"
 
 namespace selection {
 
@@ -45,6 +45,6 @@ struct EdgeGroups {
 };
 // Fills `groups.state` (one entry per line of the mesh) and, when wanted,
 // `groups.second`.
-void GroupLinesByEdge(const MeshView &mesh, EdgeGroups &groups);
+void GroupLinesByEdge(const cmq::MeshView &mesh, EdgeGroups &groups);
 
 } // namespace selection

@@ -10,7 +10,7 @@
 #include <thread>
 #endif
 
-#include "select/scratch.h"
+#include "mesh/scratch.h"
 
 namespace selection {
 namespace {
@@ -104,7 +104,7 @@ struct SideTask::Thread {
 
 SideTask::SideTask(std::function<void()> work, std::size_t size) : work_(std::move(work)) {
     if (PartsFor(size) > 1) {
-        ShareScratchPools(+1);
+        cmq::ShareScratchPools(+1);
         try {
             auto thread = std::make_unique<Thread>();
             if (thread->Start(*this)) {
@@ -114,7 +114,7 @@ SideTask::SideTask(std::function<void()> work, std::size_t size) : work_(std::mo
         } catch (...) {
             // No thread, or no memory for one: the task runs inline.
         }
-        ShareScratchPools(-1);
+        cmq::ShareScratchPools(-1);
     }
     Run();
 }
@@ -123,7 +123,7 @@ void SideTask::Join() noexcept {
     if (!thread_) return;
     thread_->Join();
     thread_.reset();
-    ShareScratchPools(-1);
+    cmq::ShareScratchPools(-1);
 }
 
 SideTask::~SideTask() { Join(); }

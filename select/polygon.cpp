@@ -1,11 +1,11 @@
 #include "select/polygon.h"
 
-#include "host/host_api.h"
-#include "select/mesh_view.h"
+#include "mesh/mesh_view.h"
+#include "mesh/selection_calls.h"
 
 namespace selection {
 
-void SelectFacesByPointCount(const cmq::CMQObject &object, PointCount count, SelectionPlan &plan) {
+void SelectFacesByPointCount(const cmq::CMQObject &object, PointCount count, cmq::SelectionPlan &plan) {
     const auto matches = [count](std::size_t n) {
         switch (count) {
         case PointCount::FiveOrMore: return n >= 5;
@@ -15,10 +15,10 @@ void SelectFacesByPointCount(const cmq::CMQObject &object, PointCount count, Sel
         }
         return false;
     };
-    const int objectIndex = hostapi::MQDoc_GetObjectIndex(object.document, object.object);
-    MeshView mesh(object);
+    cmq::SelectionCalls sel(object, plan);
+    cmq::MeshView mesh(object);
     mesh.VisitFaces([&](int32_t, std::size_t n) { return matches(n); },
-                    [&](const MeshView::Face &face) { plan.AddFace(objectIndex, face.index); }, FacePoints::Skip);
+                    [&](const cmq::MeshView::Face &face) { sel.AddFace(face.index); }, cmq::FacePoints::Skip);
 }
 
 } // namespace selection

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "mesh/cmq_object.h"
-#include "select/selection_plan.h"
+#include "mesh/selection_plan.h"
 
 namespace selection {
 
@@ -10,6 +10,6 @@ enum class PointCount { FiveOrMore, Four, Three, Two };
 
 // Adds every live face with `count` points to the face selection. Reads
 // the point counts only.
-void SelectFacesByPointCount(const cmq::CMQObject &object, PointCount count, SelectionPlan &plan);
+void SelectFacesByPointCount(const cmq::CMQObject &object, PointCount count, cmq::SelectionPlan &plan);
 
 } // namespace selection

@@ -8,10 +8,10 @@
 #include "mesh/vector_math.h"
 #include "select/coverage.h"
 #include "select/edge_groups.h"
-#include "select/mesh_view.h"
+#include "mesh/mesh_view.h"
 #include "select/parallel.h"
-#include "select/scratch.h"
-#include "select/selection_calls.h"
+#include "mesh/scratch.h"
+#include "mesh/selection_calls.h"
 
 namespace selection {
 namespace {
@@ -22,7 +22,7 @@ constexpr uint8_t kRidge = 0x80;
 
 
 // The ordinal of the first face whose lines start at or after `line`.
-std::size_t FirstFaceFrom(const MeshView &mesh, std::size_t line) {
+std::size_t FirstFaceFrom(const cmq::MeshView &mesh, std::size_t line) {
     std::size_t lo = 0;
     std::size_t hi = mesh.FaceCount();
     while (lo < hi) {
@@ -39,11 +39,11 @@ std::size_t FirstFaceFrom(const MeshView &mesh, std::size_t line) {
 // selection covers, 0 for the others, and returns whether any line is
 // covered. Each face's selection is asked once, and a line's only when its
 // face is not selected.
-bool ReadCoverage(const MeshView &mesh, SelectionCalls &sel, std::vector<uint8_t> &covered) {
+bool ReadCoverage(const cmq::MeshView &mesh, cmq::SelectionCalls &sel, std::vector<uint8_t> &covered) {
     Coverage coverage(sel);
     covered.assign(mesh.LineCount(), 0);
     bool any = false;
-    for (const MeshView::Face face : mesh) {
+    for (const cmq::MeshView::Face face : mesh) {
         const std::size_t n = face.points.size();
         if (coverage.FaceSelected(face)) {
             std::fill_n(covered.data() + face.first, n, uint8_t{1});
@@ -107,18 +107,18 @@ LineFrame ReadLineFrame(const cmq::CMQObject &object, int32_t face, int32_t line
     return FrameOf(points, line, [&](int32_t v) { return object.GetVertexPosition(v); });
 }
 
-int SelectRidges(const cmq::CMQObject &object, const RidgeWindow &window, bool addToSelection, SelectionPlan &plan) {
-    MeshView mesh(object);
+int SelectRidges(const cmq::CMQObject &object, const RidgeWindow &window, bool addToSelection, cmq::SelectionPlan &plan) {
+    cmq::MeshView mesh(object);
     mesh.ReadFaces();
-    for (const MeshView::Face face : mesh)
+    for (const cmq::MeshView::Face face : mesh)
         if (face.points.size() < 2) return 0;
-    SelectionCalls sel(object, plan);
+    cmq::SelectionCalls sel(object, plan);
     EdgeGroups groups;
     // The grouping and each line's face (for the second line of a
     // pair) need only the faces read, so they are worked out beside the
     // host's thread while it is asked the selection's coverage and every
     // used vertex's position.
-    ScratchVector<uint32_t> faceOfVector;
+    cmq::ScratchVector<uint32_t> faceOfVector;
     std::vector<uint32_t> &faceOf = *faceOfVector;
     SideTask grouping(
         [&] {
@@ -127,12 +127,12 @@ int SelectRidges(const cmq::CMQObject &object, const RidgeWindow &window, bool a
             GroupLinesByEdge(mesh, groups);
             faceOf.resize(mesh.LineCount());
             for (std::size_t f = 0; f < mesh.FaceCount(); ++f) {
-                const MeshView::Face face = mesh.FaceAt(f);
+                const cmq::MeshView::Face face = mesh.FaceAt(f);
                 std::fill_n(faceOf.data() + face.first, face.points.size(), static_cast<uint32_t>(f));
             }
         },
         mesh.LineCount());
-    ScratchVector<uint8_t> coveredVector;
+    cmq::ScratchVector<uint8_t> coveredVector;
     std::vector<uint8_t> &covered = *coveredVector;
     // A pair of two lines is a candidate when either line is covered, or
     // when no line at all is.
@@ -145,13 +145,13 @@ int SelectRidges(const cmq::CMQObject &object, const RidgeWindow &window, bool a
     // only its own lines' entries, so parts may run side by side.
     const auto markRidges = [&](const auto &position, std::size_t begin, std::size_t end) {
         for (std::size_t f = begin; f < end; ++f) {
-            const MeshView::Face face = mesh.FaceAt(f);
+            const cmq::MeshView::Face face = mesh.FaceAt(f);
             for (uint32_t k = 0; k < face.points.size(); ++k) {
                 const uint32_t i = face.first + k;
                 if (EdgeGroups::Count(groups.state[i]) != 2) continue;
                 const uint32_t s = groups.second[i];
                 if (restricted && covered[i] == 0 && covered[s] == 0) continue;
-                const MeshView::Face other = mesh.FaceAt(faceOf[s]);
+                const cmq::MeshView::Face other = mesh.FaceAt(faceOf[s]);
                 const LineFrame f1 = FrameOf(face.points, static_cast<int32_t>(k), position);
                 const LineFrame f2 = FrameOf(other.points, static_cast<int32_t>(s - other.first), position);
                 if (FoldInWindow(window, f1, f2)) groups.state[i] |= kRidge;
@@ -171,12 +171,12 @@ int SelectRidges(const cmq::CMQObject &object, const RidgeWindow &window, bool a
 
     // The marked pairs, in line order: the leader, then the second line.
     if (!addToSelection) plan.Clear(MQ_SELECT_ALL);
-    for (const MeshView::Face face : mesh) {
+    for (const cmq::MeshView::Face face : mesh) {
         for (uint32_t k = 0; k < face.points.size(); ++k) {
             const uint32_t i = face.first + k;
             if ((groups.state[i] & kRidge) == 0) continue;
             const uint32_t s = groups.second[i];
-            const MeshView::Face other = mesh.FaceAt(faceOf[s]);
+            const cmq::MeshView::Face other = mesh.FaceAt(faceOf[s]);
             sel.AddLine(face.index, static_cast<int32_t>(k));
             sel.AddLine(other.index, static_cast<int32_t>(s - other.first));
         }

@@ -6,7 +6,7 @@
 
 #include "mesh/cmq_object.h"
 #include "select/ridge_window.h"
-#include "select/selection_plan.h"
+#include "mesh/selection_plan.h"
 
 namespace selection {
 
@@ -35,6 +35,6 @@ struct LineFrame {
 // 0 <= line < point count.
 LineFrame ReadLineFrame(const cmq::CMQObject &object, int32_t face, int32_t line);
 
-int SelectRidges(const cmq::CMQObject &object, const RidgeWindow &window, bool addToSelection, SelectionPlan &plan);
+int SelectRidges(const cmq::CMQObject &object, const RidgeWindow &window, bool addToSelection, cmq::SelectionPlan &plan);
 
 } // namespace selection

@@ -68,7 +68,7 @@ struct Keyed {
 void SortByKey(std::vector<Keyed> &keyed, unsigned keyBits) {
     constexpr unsigned kDigitBits = 11;
     constexpr uint64_t kDigits = uint64_t{1} << kDigitBits;
-    ScratchVector<Keyed> spareVector;
+    cmq::ScratchVector<Keyed> spareVector;
     std::vector<Keyed> &spare = *spareVector;
     std::vector<uint32_t> count(kDigits);
     for (unsigned shift = 0; shift < keyBits; shift += kDigitBits) {
@@ -97,7 +97,7 @@ void TwinGrid::File(int32_t v, const cmq::CMQVec3 &p) { filed_->push_back({p, v}
 void TwinGrid::Index() {
     const std::vector<Point> &filed = *filed_;
     if (filed.empty()) return;
-    ScratchVector<Cell> cellsVector;
+    cmq::ScratchVector<Cell> cellsVector;
     std::vector<Cell> &cells = *cellsVector;
     cells.reserve(filed.size());
     for (const Point &point : filed) {
@@ -133,7 +133,7 @@ void TwinGrid::Index() {
         keyBits = fit();
     }
 
-    ScratchVector<Keyed> keyedVector;
+    cmq::ScratchVector<Keyed> keyedVector;
     std::vector<Keyed> &keyed = *keyedVector;
     keyed.reserve(filed.size());
     for (std::size_t i = 0; i < filed.size(); ++i) {

@@ -32,7 +32,7 @@
 
 #include "mesh/cmq_object.h"
 #include "select/parallel.h"
-#include "select/scratch.h"
+#include "mesh/scratch.h"
 
 namespace selection {
 
@@ -130,7 +130,7 @@ private:
     template <class Search>
 void InParts(Search &&search) const;
 
-    ScratchVector<Point> filed_; // in filing order, until Index
+    cmq::ScratchVector<Point> filed_; // in filing order, until Index
     Cell lowest_{};              // the least cell of each axis filed
     Cell highest_{};             // the greatest
 
@@ -140,8 +140,8 @@ void InParts(Search &&search) const;
     std::array<unsigned, 3> shift_{};
     std::array<int64_t, 3> base_{};
     std::array<unsigned, 3> keyBits_{};
-    ScratchVector<uint64_t> keys_; // ascending, then an end mark
-    ScratchVector<Point> points_;  // beside keys_
+    cmq::ScratchVector<uint64_t> keys_; // ascending, then an end mark
+    cmq::ScratchVector<Point> points_;  // beside keys_
 };
 
 template <class Search>

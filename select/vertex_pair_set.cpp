@@ -29,7 +29,7 @@ void VertexPairSet::Build() {
     for (std::size_t v = 0; v < static_cast<std::size_t>(slots_); ++v) start[v + 1] += start[v];
     his.resize(pending.size());
     {
-        ScratchVector<uint32_t> fillVector;
+        cmq::ScratchVector<uint32_t> fillVector;
         std::vector<uint32_t> &fill = *fillVector;
         fill.assign(start.begin(), start.end() - 1);
         for (const Pair &p : pending) his[fill[static_cast<std::size_t>(p.lo)]++] = p.hi;

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "select/scratch.h"
+#include "mesh/scratch.h"
 
 namespace selection {
 
@@ -38,9 +38,9 @@ private:
         int32_t hi;
     };
     int32_t slots_;
-    ScratchVector<Pair> pending_;
-    ScratchVector<uint32_t> start_; // per vertex, into his_
-    ScratchVector<int32_t> his_;
+    cmq::ScratchVector<Pair> pending_;
+    cmq::ScratchVector<uint32_t> start_; // per vertex, into his_
+    cmq::ScratchVector<int32_t> his_;
 };
 
 } // namespace selection

@@ -44,7 +44,7 @@ protected:
     // (c - 1) / 3 on side (c - 1) % 3.
     Indices Faces(int command, bool local = false) {
         Obj().ClearSelection(MQ_SELECT_ALL);
-        selection::SelectionPlan plan(object.document);
+        cmq::SelectionPlan plan(object.document);
         selection::SelectFacesByAxis(object, (command - 1) / 3, static_cast<selection::Side>((command - 1) % 3), local,
                                      plan);
         plan.Apply();

@@ -7,13 +7,13 @@
 #include <random>
 #include <vector>
 
-#include "select/call_stream.h"
+#include "mesh/call_stream.h"
 
 namespace {
 
 template <std::size_t N>
 void CheckRandomRoundTrips(uint32_t seed) {
-    using Stream = selection::CallStream<N>;
+    using Stream = cmq::CallStream<N>;
     using Call = typename Stream::Call;
     std::mt19937 random(seed);
     for (int round = 0; round < 300; ++round) {
@@ -71,14 +71,14 @@ TEST(CallStream, ReplaysEveryRecordedCallInOrderWithinItsRoom) {
 
 TEST(CallStream, NeighbouringCallsShareOneEntry) {
     // A face's four lines, then a vertex run: one entry each.
-    selection::CallStream<2> lines;
+    cmq::CallStream<2> lines;
     for (int32_t j = 0; j < 4; ++j) lines.Append({7, j});
     EXPECT_EQ(lines.End(), 4u); // mark, face, first line, count
-    selection::CallStream<1> pair;
+    cmq::CallStream<1> pair;
     pair.Append({5});
     pair.Append({6}); // two singles take less room than a run
     EXPECT_EQ(pair.End(), 2u);
-    selection::CallStream<1> vertices;
+    cmq::CallStream<1> vertices;
     for (int32_t v = 100; v < 1100; ++v) vertices.Append({v});
     EXPECT_EQ(vertices.End(), 3u);
 }

@@ -16,7 +16,7 @@
 #include "mesh/vector_math.h"
 #include "select/edge_groups.h"
 #include "select/ridge.h"
-#include "select/mesh_view.h"
+#include "mesh/mesh_view.h"
 #include "standin/core/call_log.h"
 #include "tests/support/meshes.h"
 #include "tests/unit/unit_fixture.h"
@@ -521,7 +521,7 @@ TEST_F(EdgeGrouping, MatchesTheReferenceForNearAndFarVertexIndices) {
                 o.AddFace(moved);
                 points.insert(points.end(), moved.begin(), moved.end());
             }
-            selection::MeshView mesh(object);
+            cmq::MeshView mesh(object);
             mesh.ReadFaces();
             ASSERT_EQ(mesh.LineCount(), points.size());
             selection::EdgeGroups groups;

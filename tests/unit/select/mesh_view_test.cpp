@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "mesh/cmq_walk.h"
-#include "select/mesh_view.h"
+#include "mesh/mesh_view.h"
 #include "tests/unit/unit_fixture.h"
 
 namespace {
@@ -61,11 +61,11 @@ TEST_F(MeshViewTest, EveryReadAgreesWithTheWalksOnRandomObjects) {
         const std::vector<WalkedFace> walked = WalkFaces(object);
 
         // Every live face kept, with its points, lines and first point.
-        selection::MeshView kept(object);
+        cmq::MeshView kept(object);
         kept.ReadFaces();
         std::vector<WalkedFace> read;
         uint32_t first = 0;
-        for (const selection::MeshView::Face face : kept) {
+        for (const cmq::MeshView::Face face : kept) {
             EXPECT_EQ(face.first, first);
             read.push_back({face.index, {face.points.begin(), face.points.end()}});
             for (std::size_t j = 0; j < face.points.size(); ++j)
@@ -87,22 +87,22 @@ TEST_F(MeshViewTest, EveryReadAgreesWithTheWalksOnRandomObjects) {
         std::vector<WalkedFace> chosen;
         for (const WalkedFace &face : walked)
             if (wanted[static_cast<size_t>(face.index)] != 0) chosen.push_back(face);
-        for (const selection::FacePoints how : {selection::FacePoints::Read, selection::FacePoints::Skip}) {
+        for (const cmq::FacePoints how : {cmq::FacePoints::Read, cmq::FacePoints::Skip}) {
             std::vector<WalkedFace> visited;
             uint32_t before = 0;
-            selection::MeshView view(object);
+            cmq::MeshView view(object);
             view.VisitFaces(
                 [&](int32_t face, std::size_t n) {
                     EXPECT_EQ(n, static_cast<std::size_t>(o.PointCount(face)));
                     return wanted[static_cast<size_t>(face)] != 0;
                 },
-                [&](const selection::MeshView::Face &face) {
+                [&](const cmq::MeshView::Face &face) {
                     EXPECT_EQ(face.first, before);
                     before += static_cast<uint32_t>(o.PointCount(face.index));
                     visited.push_back({face.index, {face.points.begin(), face.points.end()}});
                 },
                 how);
-            if (how == selection::FacePoints::Skip)
+            if (how == cmq::FacePoints::Skip)
                 for (WalkedFace &face : chosen) face.points.clear();
             EXPECT_EQ(visited, chosen) << "round " << round;
         }
@@ -110,7 +110,7 @@ TEST_F(MeshViewTest, EveryReadAgreesWithTheWalksOnRandomObjects) {
         // Live vertices, visited, as the vertex walk finds them.
         const std::vector<WalkedVertex> live = WalkVertices(object);
         std::vector<WalkedVertex> visits;
-        selection::MeshView(object).VisitLiveVertices(
+        cmq::MeshView(object).VisitLiveVertices(
             [&](int32_t v, const cmq::CMQVec3 &position) { visits.push_back({v, position}); });
         EXPECT_EQ(visits, live) << "round " << round;
     }

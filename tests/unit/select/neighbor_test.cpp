@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "select/scratch.h"
+#include "mesh/scratch.h"
 #include "select/vertex_pair_set.h"
 #include "tests/support/meshes.h"
 #include "tests/unit/unit_fixture.h"
@@ -234,15 +234,15 @@ namespace {
 TEST(ScratchVectorTest, EveryBorrowerStartsEmptyAndNestedBorrowersAreDistinct) {
     const int *kept = nullptr;
     {
-        selection::ScratchVector<int> first;
+        cmq::ScratchVector<int> first;
         first->assign(1000, 7);
         kept = first->data();
     }
-    selection::ScratchVector<int> again;
+    cmq::ScratchVector<int> again;
     EXPECT_TRUE(again->empty());
     EXPECT_GE(again->capacity(), 1000u); // the memory came back
     EXPECT_EQ(again->data(), kept);
-    selection::ScratchVector<int> nested;
+    cmq::ScratchVector<int> nested;
     EXPECT_TRUE(nested->empty());
     again->push_back(1);
     nested->push_back(2);

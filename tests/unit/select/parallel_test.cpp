@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "select/parallel.h"
-#include "select/scratch.h"
+#include "mesh/scratch.h"
 
 namespace {
 
@@ -78,13 +78,13 @@ TEST_F(Parallel, WaitThrowsWhatTheTaskThrewOnceAndTheDestructorDropsIt) {
 // once: the pools stay whole (a race would corrupt their vectors, which
 // the sanitizer build reports) and their byte count stays exact.
 TEST_F(Parallel, PartsShareTheScratchPools) {
-    selection::ReleaseScratchPools();
+    cmq::ReleaseScratchPools();
     selection::SetThreading({4, 0});
     std::vector<uint64_t> sums(4, 0);
     selection::RunParts(4, 4, [&](std::size_t part) {
         for (int round = 0; round < 2000; ++round) {
-            selection::ScratchVector<uint32_t> a;
-            selection::ScratchVector<uint64_t> b;
+            cmq::ScratchVector<uint32_t> a;
+            cmq::ScratchVector<uint64_t> b;
             a->assign(static_cast<std::size_t>(64 + (round * 7 + static_cast<int>(part)) % 512), 1u);
             b->assign(static_cast<std::size_t>(32 + round % 100), uint64_t{2});
             sums[part] +=
@@ -98,10 +98,10 @@ TEST_F(Parallel, PartsShareTheScratchPools) {
                     2 * static_cast<uint64_t>(32 + round % 100);
         EXPECT_EQ(sums[part], want) << part;
     }
-    EXPECT_GT(selection::PooledScratchBytes(), 0u);
-    EXPECT_LE(selection::PooledScratchBytes(), selection::kScratchPoolCap);
-    selection::ReleaseScratchPools();
-    EXPECT_EQ(selection::PooledScratchBytes(), 0u);
+    EXPECT_GT(cmq::PooledScratchBytes(), 0u);
+    EXPECT_LE(cmq::PooledScratchBytes(), cmq::kScratchPoolCap);
+    cmq::ReleaseScratchPools();
+    EXPECT_EQ(cmq::PooledScratchBytes(), 0u);
 }
 
 } // namespace

@@ -7,26 +7,26 @@
 #include <random>
 #include <vector>
 
-#include "select/scratch.h"
+#include "mesh/scratch.h"
 
 namespace {
 
-using selection::kScratchPoolCap;
-using selection::PooledScratchBytes;
-using selection::ScratchVector;
+using cmq::kScratchPoolCap;
+using cmq::PooledScratchBytes;
+using cmq::ScratchVector;
 
 TEST(ScratchPool, NeverHoldsMoreThanItsCapAndReleasesAll) {
-    selection::ReleaseScratchPools();
-    ASSERT_EQ(PooledScratchBytes(), 0u);
+    cmq::ReleaseScratchPools();
+    ASSERT_EQ(cmq::PooledScratchBytes(), 0u);
     // Random nests of borrowers of two element types and sizes around the
     // cap: whatever they grew to, the pool stays within the cap, and every
     // borrower starts empty.
     std::mt19937 random(13);
-    std::uniform_int_distribution<std::size_t> bytes(0, kScratchPoolCap / 2);
+    std::uniform_int_distribution<std::size_t> bytes(0, cmq::kScratchPoolCap / 2);
     for (int round = 0; round < 40; ++round) {
-        std::optional<ScratchVector<uint8_t>> a;
-        std::optional<ScratchVector<uint64_t>> b;
-        std::optional<ScratchVector<uint8_t>> c;
+        std::optional<cmq::ScratchVector<uint8_t>> a;
+        std::optional<cmq::ScratchVector<uint64_t>> b;
+        std::optional<cmq::ScratchVector<uint8_t>> c;
         a.emplace();
         b.emplace();
         c.emplace();
@@ -39,13 +39,13 @@ TEST(ScratchPool, NeverHoldsMoreThanItsCapAndReleasesAll) {
         c.reset();
         b.reset();
         a.reset();
-        EXPECT_LE(PooledScratchBytes(), kScratchPoolCap) << round;
+        EXPECT_LE(cmq::PooledScratchBytes(), cmq::kScratchPoolCap) << round;
     }
-    EXPECT_GT(PooledScratchBytes(), 0u);
-    selection::ReleaseScratchPools();
-    EXPECT_EQ(PooledScratchBytes(), 0u);
+    EXPECT_GT(cmq::PooledScratchBytes(), 0u);
+    cmq::ReleaseScratchPools();
+    EXPECT_EQ(cmq::PooledScratchBytes(), 0u);
     // A borrower after the release gets a fresh vector.
-    ScratchVector<uint8_t> fresh;
+    cmq::ScratchVector<uint8_t> fresh;
     EXPECT_EQ(fresh->capacity(), 0u);
 }
 

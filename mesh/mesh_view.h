@@ -38,12 +38,11 @@
 #include <span>
 #include <vector>
 
-#include "host/host_api.h"
 #include "mesh/cmq_object.h"
 #include "mesh/host_count.h"
-#include "select/scratch.h"
+#include "mesh/scratch.h"
 
-namespace selection {
+namespace cmq {
 
 // Whether VisitFaces reads the points of the faces it hands out.
 enum class FacePoints { Read, Skip };
@@ -96,6 +95,14 @@ public:
 
     const cmq::CMQObject &Object() const { return *object_; }
 
+    // The face slot count (checked as ReadFaces checks it), and one slot's
+    // point count (0 for a deleted face).
+    std::size_t ReadFaceSlots() const;
+    std::size_t ReadPointCount(int32_t face) const;
+    // The object's matrix (its local-to-world transform, 16 floats, as the
+    // host lays it out); the identity where the host writes nothing.
+    void ReadMatrix(float (&matrix)[16]) const;
+
     // Kept faces, ascending by index.
     std::size_t FaceCount() const { return faceIndex_->size(); }
     Face FaceAt(std::size_t ordinal) const {
@@ -133,8 +140,6 @@ public:
     std::span<const cmq::CMQVec3> Positions() const { return *positions_; }
 
 private:
-    // Reads the face slot count.
-    std::size_t ReadFaceSlots() const;
     // The reads both ReadFaces and VisitFaces make: for each of `slots` face
     // slots that is live and that `keep` accepts, `take(index, pointCount,
     // first)`, first being the accepted faces' points before it. Returns
@@ -145,6 +150,10 @@ private:
     // Throws cmq::BadHostAnswer unless every one of `points` names a vertex
     // slot.
     void CheckPoints(std::span<const int32_t> points) const;
+    // One host query each (the templates below call them: the host table is
+    // mesh/'s own).
+    bool IsLive(int32_t v) const;
+    void ReadPointsOf(int32_t face, int32_t *into) const;
 
     const cmq::CMQObject *object_;
     bool vertexSlotsRead_ = false;
@@ -160,7 +169,7 @@ template <class Visit>
 void MeshView::VisitLiveVertices(Visit &&visit) {
     ReadVertexSlots();
     for (int32_t v = 0; v < vertexSlots_; ++v)
-        if (hostapi::MQObj_GetVertexRefCount(object_->object, v) >= 1) visit(v, object_->GetVertexPosition(v));
+        if (IsLive(v)) visit(v, object_->GetVertexPosition(v));
 }
 
 template <class Keep, class Take>
@@ -168,8 +177,7 @@ std::size_t MeshView::ForEachFaceSlot(std::size_t slots, Keep &&keep, Take &&tak
     std::size_t total = 0;
     for (std::size_t f = 0; f < slots; ++f) {
         const auto face = static_cast<int32_t>(f);
-        const std::size_t n =
-            cmq::CheckedCount(hostapi::MQObj_GetFacePointCount(object_->object, face), sizeof(int32_t));
+        const std::size_t n = ReadPointCount(face);
         if (n == 0 || !keep(face, n)) continue; // deleted, or not wanted
         cmq::CheckFits32(total + n);
         take(face, n, total);
@@ -192,10 +200,10 @@ void MeshView::VisitFaces(Keep &&keep, Visit &&visit, FacePoints read) {
         // unwritten reads as vertex 0.
         if (points.size() < n) points.resize(n);
         std::fill_n(points.data(), n, 0);
-        hostapi::MQObj_GetFacePointArray(object_->object, face, points.data());
+        ReadPointsOf(face, points.data());
         CheckPoints({points.data(), n});
         visit(Face{face, static_cast<uint32_t>(first), {points.data(), n}});
     });
 }
 
-} // namespace selection
+} // namespace cmq

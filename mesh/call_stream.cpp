@@ -1,6 +1,6 @@
-#include "select/call_stream.h"
+#include "mesh/call_stream.h"
 
-namespace selection {
+namespace cmq {
 
 template <std::size_t N>
 void CallStream<N>::AppendOther(const Call &call) {
@@ -40,4 +40,4 @@ void CallStream<N>::AppendOther(const Call &call) {
 template class CallStream<1>;
 template class CallStream<2>;
 
-} // namespace selection
+} // namespace cmq

@@ -22,9 +22,9 @@
 #include <limits>
 #include <vector>
 
-#include "select/scratch.h"
+#include "mesh/scratch.h"
 
-namespace selection {
+namespace cmq {
 
 template <std::size_t N>
 class CallStream {
@@ -108,4 +108,4 @@ private:
 extern template class CallStream<1>;
 extern template class CallStream<2>;
 
-} // namespace selection
+} // namespace cmq

@@ -20,10 +20,10 @@
 #include <vector>
 
 #include "abi/mq_abi.h"
-#include "select/call_stream.h"
-#include "select/scratch.h"
+#include "mesh/call_stream.h"
+#include "mesh/scratch.h"
 
-namespace selection {
+namespace cmq {
 
 class SelectionPlan {
 public:
@@ -108,4 +108,4 @@ int PlanAndApply(MQDocument document, Planner &&plan) {
     return result;
 }
 
-} // namespace selection
+} // namespace cmq

@@ -25,7 +25,7 @@
 #include <utility>
 #include <vector>
 
-namespace selection {
+namespace cmq {
 
 inline constexpr std::size_t kScratchPoolCap = std::size_t{16} << 20;
 
@@ -140,4 +140,4 @@ private:
     std::vector<T> vector_;
 };
 
-} // namespace selection
+} // namespace cmq

@@ -1,8 +1,10 @@
-#include "select/mesh_view.h"
+#include "mesh/mesh_view.h"
 
 #include <algorithm>
 
-namespace selection {
+#include "host/host_api.h"
+
+namespace cmq {
 
 int32_t MeshView::ReadVertexSlots() {
     if (!vertexSlotsRead_) {
@@ -14,6 +16,22 @@ int32_t MeshView::ReadVertexSlots() {
 
 std::size_t MeshView::ReadFaceSlots() const {
     return cmq::CheckedCount(hostapi::MQObj_GetFaceCount(object_->object), sizeof(int32_t) + sizeof(uint32_t));
+}
+
+std::size_t MeshView::ReadPointCount(int32_t face) const {
+    return cmq::CheckedCount(hostapi::MQObj_GetFacePointCount(object_->object, face), sizeof(int32_t));
+}
+
+bool MeshView::IsLive(int32_t v) const { return hostapi::MQObj_GetVertexRefCount(object_->object, v) >= 1; }
+
+void MeshView::ReadPointsOf(int32_t face, int32_t *into) const {
+    hostapi::MQObj_GetFacePointArray(object_->object, face, into);
+}
+
+void MeshView::ReadMatrix(float (&matrix)[16]) const {
+    static constexpr float kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    std::copy(std::begin(kIdentity), std::end(kIdentity), matrix);
+    hostapi::MQObj_GetFloatArray(object_->object, MQ_OBJ_FLOAT_MATRIX, matrix);
 }
 
 void MeshView::ReadFaces() {
@@ -35,7 +53,7 @@ void MeshView::ReadFaces() {
         faceIndex.push_back(face);
         faceStart.push_back(static_cast<uint32_t>(first));
         if (first + n > points.size()) points.resize(std::max({first + n, points.capacity(), 2 * points.size()}), 0);
-        hostapi::MQObj_GetFacePointArray(object_->object, face, points.data() + first);
+        ReadPointsOf(face, points.data() + first);
     };
     const std::size_t total = ForEachFaceSlot(slots, [](int32_t, std::size_t) { return true; }, take);
     points.resize(total);
@@ -65,4 +83,4 @@ void MeshView::ReadPositions() {
         if (used[v] != 0) positions[v] = object_->GetVertexPosition(static_cast<int32_t>(v));
 }
 
-} // namespace selection
+} // namespace cmq

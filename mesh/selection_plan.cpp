@@ -1,8 +1,8 @@
-#include "select/selection_plan.h"
+#include "mesh/selection_plan.h"
 
 #include "host/host_api.h"
 
-namespace selection {
+namespace cmq {
 
 void SelectionPlan::Apply() const noexcept {
     const std::vector<Run> &runs = *runs_;
@@ -36,4 +36,4 @@ void SelectionPlan::Apply() const noexcept {
     }
 }
 
-} // namespace selection
+} // namespace cmq

@@ -1,17 +1,19 @@
-#include "select/selection_calls.h"
+#include "mesh/selection_calls.h"
 
 #include "host/host_api.h"
 #include "mesh/host_count.h"
 
-namespace selection {
+namespace cmq {
 
 SelectionCalls::SelectionCalls(const cmq::CMQObject &object, SelectionPlan &plan)
     : document_(object.document),
       plan_(plan),
       objectIndex_(hostapi::MQDoc_GetObjectIndex(object.document, object.object)),
-      vertexSlots_(static_cast<int32_t>(cmq::CheckedCount(hostapi::MQObj_GetVertexCount(object.object)))) {}
+      object_(object) {}
 
-void SelectionCalls::FillCache(std::vector<int8_t> &cache) const {
+void SelectionCalls::FillCache(std::vector<int8_t> &cache) {
+    if (vertexSlots_ < 0)
+        vertexSlots_ = static_cast<int32_t>(cmq::CheckedCount(hostapi::MQObj_GetVertexCount(object_.object)));
     cache.assign(static_cast<std::size_t>(vertexSlots_), kUnknown);
 }
 
@@ -34,4 +36,4 @@ void SelectionCalls::AddVertexOnce(int32_t v) {
     AddVertex(v);
 }
 
-} // namespace selection
+} // namespace cmq

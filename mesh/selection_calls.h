@@ -11,10 +11,10 @@
 
 #include "mesh/cmq_object.h"
 #include "mesh/host_count.h"
-#include "select/scratch.h"
-#include "select/selection_plan.h"
+#include "mesh/scratch.h"
+#include "mesh/selection_plan.h"
 
-namespace selection {
+namespace cmq {
 
 // The selection calls of one command on one object, with the object's index
 // in the document read once (it cannot change while a command runs). Queries
@@ -53,20 +53,22 @@ private:
     // outside the slot count read here (a host whose counts change within
     // a command) fails the command.
     int8_t &CacheSlot(std::vector<int8_t> &cache, int32_t v) {
-        if (v < 0 || v >= vertexSlots_) [[unlikely]]
-            throw cmq::BadHostAnswer();
         if (cache.empty()) [[unlikely]]
             FillCache(cache);
+        if (v < 0 || v >= vertexSlots_) [[unlikely]]
+            throw cmq::BadHostAnswer();
         return cache[static_cast<std::size_t>(v)];
     }
-    void FillCache(std::vector<int8_t> &cache) const;
+    // Reads the vertex slot count (the first time) and sizes the cache by it.
+    void FillCache(std::vector<int8_t> &cache);
 
     MQDocument document_;
     SelectionPlan &plan_;
     int objectIndex_;
-    int32_t vertexSlots_;
+    const cmq::CMQObject &object_;
+    int32_t vertexSlots_ = -1; // read on first use of a cache
     ScratchVector<int8_t> vertexSelected_; // kUnknown, 0 or 1
     ScratchVector<int8_t> vertexAdded_;    // 0 or 1
 };
 
-} // namespace selection
+} // namespace cmq
