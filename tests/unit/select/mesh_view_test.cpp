@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "mesh/cmq_walk.h"
+#include "tests/support/element_walks.h"
 #include "select/mesh_view.h"
 #include "tests/unit/unit_fixture.h"
 
