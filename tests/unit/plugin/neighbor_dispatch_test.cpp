@@ -8,7 +8,7 @@
 
 #include "plugin/vexolin.h"
 #include "tests/support/meshes.h"
-#include "tests/unit/select/reference/neighbor_reference.h"
+#include "tests/support/reference/neighbor_reference.h"
 #include "tests/unit/unit_fixture.h"
 
 namespace {
