@@ -8,12 +8,12 @@
 
 #include <climits>
 
-#include "tests/endtoend/dialog_fixture.h"
+#include "tests/support/dialog_fixture.h"
 
 namespace {
 
 namespace tk = standin::toolkit;
-using endtoend::Selection;
+using testsupport::Selection;
 
 class HostileHost : public ::testing::Test {
 protected:
@@ -21,8 +21,8 @@ protected:
         module = &testsupport::BoundPlugin();
         standin::DefaultSettings().Clear();
         standin::SetHostSettings(&standin::DefaultSettings());
-        endtoend::BuildRichDocument(doc);
-        before = endtoend::SelectionOf(doc);
+        testsupport::BuildRichDocument(doc);
+        before = testsupport::SelectionOf(doc);
     }
     void TearDown() override {
         standin::ClearHostileAnswers();
@@ -58,14 +58,14 @@ TEST_F(HostileHost, ImpossibleCountsFailTheRunAndChangeNothing) {
     negativePoints.facePointCount = -3;
     for (const char *label : kTableCommands) {
         EXPECT_EQ(Press(negative, label), 0) << label;
-        EXPECT_EQ(endtoend::SelectionOf(doc), before) << label;
+        EXPECT_EQ(testsupport::SelectionOf(doc), before) << label;
         EXPECT_EQ(Press(negativePoints, label), 0) << label;
-        EXPECT_EQ(endtoend::SelectionOf(doc), before) << label;
+        EXPECT_EQ(testsupport::SelectionOf(doc), before) << label;
     }
     // A walk does not take a negative count for an empty object.
     for (const char *label : kWalkCommands) {
         EXPECT_EQ(Press(negative, label), 0) << label;
-        EXPECT_EQ(endtoend::SelectionOf(doc), before) << label;
+        EXPECT_EQ(testsupport::SelectionOf(doc), before) << label;
     }
 }
 
@@ -80,7 +80,7 @@ TEST_F(HostileHost, NegativeVertexCountFailsTheFaceStepToo) {
     const int result = module->MQModifySelect(0, doc.Handle());
     standin::ClearHostileAnswers();
     EXPECT_EQ(result, 0);
-    EXPECT_EQ(endtoend::SelectionOf(doc), before);
+    EXPECT_EQ(testsupport::SelectionOf(doc), before);
 }
 
 TEST_F(HostileHost, FaceTooLargeForTheAddressSpaceFailsTheRun) {
@@ -92,7 +92,7 @@ TEST_F(HostileHost, FaceTooLargeForTheAddressSpaceFailsTheRun) {
     huge.facePointCount = INT_MAX;
     for (const char *label : kTableCommands) {
         EXPECT_EQ(Press(huge, label), 0) << label;
-        EXPECT_EQ(endtoend::SelectionOf(doc), before) << label;
+        EXPECT_EQ(testsupport::SelectionOf(doc), before) << label;
     }
 }
 
