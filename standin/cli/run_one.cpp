@@ -9,7 +9,7 @@
 #include "standin/cli/render_mesh.h"
 #include "standin/cli/scene.h"
 
-namespace vexcli {
+namespace standin::cli {
 
 std::string OneLine(std::string text) {
     for (char &c : text)
@@ -160,4 +160,4 @@ RunOutcome RunOne(const Request &r, const std::vector<std::string> &files, Plugi
     return outcome;
 }
 
-} // namespace vexcli
+} // namespace standin::cli
