@@ -190,7 +190,7 @@ using ListAndPicture = ToolTest;
 
 TEST_F(ListAndPicture, ListShowsGroupsShortcutsAndStoredStateAndSavesNothing) {
     Write("quad.obj", "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3 4\n");
-    ASSERT_EQ(Tool(Q("quad.obj") + " --press 'Edge(&E)' --face on --range 0.5").status, 0);
+    ASSERT_EQ(Tool(QuotedPath("quad.obj") + " --press 'Edge(&E)' --face on --range 0.5").status, 0);
     const std::string settings = clitest::Slurp(dir_ / "settings.xml");
     ASSERT_FALSE(settings.empty());
 
@@ -219,20 +219,21 @@ TEST_F(ListAndPicture, ListShowsGroupsShortcutsAndStoredStateAndSavesNothing) {
 }
 
 TEST_F(ListAndPicture, DialogPictureAloneOrWithARun) {
-    ASSERT_EQ(Tool("--dialog-png " + Q("alone.png")).status, 0);
+    ASSERT_EQ(Tool("--dialog-png " + QuotedPath("alone.png")).status, 0);
     EXPECT_FALSE(fs::exists(dir_ / "settings.xml"));  // nothing saved
     const cli::Surface alone = cli::DecodePng(clitest::Slurp(dir_ / "alone.png"));
     ASSERT_NE(alone, nullptr);
     EXPECT_GT(cairo_image_surface_get_width(alone.get()), 400);
 
     Write("quad.obj", "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3 4\n");
-    const auto ran = Tool(Q("quad.obj") + " --press 'Edge(&E)' --dialog-png " + Q("run.png"));
+    const auto ran = Tool(QuotedPath("quad.obj") + " --press 'Edge(&E)' --dialog-png " + QuotedPath("run.png"));
     ASSERT_EQ(ran.status, 0) << ran.out;
-    EXPECT_NE(ran.out.find("dialog picture written to " + P("run.png")), std::string::npos) << ran.out;
+    EXPECT_NE(ran.out.find("dialog picture written to " + PathOf("run.png")), std::string::npos) << ran.out;
     EXPECT_NE(cli::DecodePng(clitest::Slurp(dir_ / "run.png")), nullptr);
 
     // A run that fails writes no picture.
-    const auto failed = Tool(Q("missing.obj") + " --press 'Edge(&E)' --dialog-png " + Q("failed.png"));
+    const auto failed =
+        Tool(QuotedPath("missing.obj") + " --press 'Edge(&E)' --dialog-png " + QuotedPath("failed.png"));
     EXPECT_EQ(failed.status, 2) << failed.out;
     EXPECT_FALSE(fs::exists(dir_ / "failed.png"));
 }
