@@ -1,6 +1,7 @@
 // The plug-in's view of one host object: the object handle paired with the
-// document that holds it, and the per-face queries the selection commands
-// use. Nothing is cached; every query is a host call made when it is asked.
+// document that holds it, and the per-element queries the selection
+// commands use. Nothing is cached: every query answers from the object as
+// the host holds it when the query is made.
 #pragma once
 
 #include <cstdint>
@@ -43,6 +44,13 @@ public:
     // The face's vertex indices in point order; empty for a deleted face.
     std::vector<int32_t> GetFacePoints(int32_t faceIndex) const;
 
+    // The vertex position as the host holds it now.
+    CMQVec3 GetVertexPosition(int32_t vertexIndex) const;
+
+    // The line queries the tests' literal references are written in. They
+    // are defined among the tests (tests/support/line_queries.cpp), not in
+    // the plug-in: a command that called one would not link.
+
     // Line `line` of a face with at least one point; lines -1 to n are
     // accepted and wrap (line -1 is the closing line, line n is line 0).
     CMQLineEnds GetLine(int32_t faceIndex, int32_t line) const;
@@ -58,13 +66,10 @@ public:
     CMQVec3 GetLineSidePoint(int32_t faceIndex, int32_t line) const;
 
     // Every line occurrence joining vertices a and b in either direction,
-    // except those of face `skipFace`, in ascending face and line order. Of a
-    // two-point face only line 0 is reported.
-    // warning: O(total face points) host calls per call.
+    // except those of face `skipFace`, in ascending face and line order, as
+    // the object's faces stand when it is called. Of a two-point face only
+    // line 0 is reported.
     std::vector<CMQLine> FindEdgeLines(int32_t a, int32_t b, int32_t skipFace) const;
-
-    // The vertex position as the host holds it now.
-    CMQVec3 GetVertexPosition(int32_t vertexIndex) const;
 
     MQObject object = nullptr;
     MQDocument document = nullptr;

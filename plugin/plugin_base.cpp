@@ -6,5 +6,5 @@ MQSetting *MQBasePlugin::OpenSetting() {
     MQDWORD product = 0;
     MQDWORD plugin = 0;
     GetPlugInID(&product, &plugin);
-    return mqsetting::OpenPluginSetting(product, plugin);
+    return settings::OpenPluginSetting(product, plugin);
 }

@@ -31,7 +31,7 @@ void RemoveChild(MQXmlElement parent, MQXmlElement child) {
 
 } // namespace
 
-namespace mqsetting {
+namespace settings {
 
 std::string SectionName(MQDWORD product, MQDWORD plugin) {
     char name[64];
@@ -66,7 +66,7 @@ MQSetting *OpenPluginSetting(MQDWORD product, MQDWORD plugin) {
     return new MQSetting(settings, SectionName(product, plugin).c_str());
 }
 
-} // namespace mqsetting
+} // namespace settings
 
 MQSetting::MQSetting(MQXmlElement settingsElement, const char *sectionName)
     : settings_(settingsElement), sectionName_(sectionName != nullptr ? sectionName : "") {
@@ -85,7 +85,7 @@ bool MQSetting::ReadKey(const char *key, std::u16string &text) const {
     if (section_ == nullptr || key == nullptr) return false;
     const MQXmlElement child = FindChild(section_, settings::text::AnsiToUtf8(key));
     if (child == nullptr) return false;
-    return mqsetting::ReadElementText(child, text);
+    return settings::ReadElementText(child, text);
 }
 
 void MQSetting::WriteKey(const char *key, const std::u16string &text) {

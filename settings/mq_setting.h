@@ -56,7 +56,7 @@ private:
     std::string sectionName_;
 };
 
-namespace mqsetting {
+namespace settings {
 
 // The section name for an ID pair: "Plugin-", the product ID as eight
 // upper-case hexadecimal digits, "-", the plug-in ID likewise.
@@ -71,4 +71,4 @@ MQSetting *OpenPluginSetting(MQDWORD product, MQDWORD plugin);
 // host returns no text.
 bool ReadElementText(MQXmlElement element, std::u16string &text);
 
-} // namespace mqsetting
+} // namespace settings

@@ -78,7 +78,7 @@ protected:
     ~MQWidgetEventClosureBase() = default;
 };
 
-namespace widget_events_detail {
+namespace ui::detail {
 
 // True when `target` is the live object registered under `id`. For a
 // target that is not a widget, only the registration of the ID is checked.
@@ -95,7 +95,7 @@ template <class T> const MQWidgetBase *AsWidget(T *target) {
         return nullptr;
 }
 
-} // namespace widget_events_detail
+} // namespace ui::detail
 
 template <class T> class MQWidgetEventClosure final : public MQWidgetEventClosureBase {
 public:
@@ -103,12 +103,12 @@ public:
 
     MQWidgetEventClosure(T *target, Handler handler)
         : target_(target), targetId_(target->GetID()), handler_(handler),
-          asWidget_(widget_events_detail::AsWidget(target)) {}
+          asWidget_(ui::detail::AsWidget(target)) {}
     ~MQWidgetEventClosure() = default;
 
     int Invoke(MQWidgetBase *sender, void *context, void *record) override {
         (void)record;
-        if (!widget_events_detail::TargetAlive(targetId_, asWidget_)) return 0;
+        if (!ui::detail::TargetAlive(targetId_, asWidget_)) return 0;
         return (target_->*handler_)(sender, context);
     }
 
@@ -133,13 +133,13 @@ public:
 
     MQWidgetKeyEventClosure(T *target, Handler handler)
         : target_(target), targetId_(target->GetID()), handler_(handler),
-          asWidget_(widget_events_detail::AsWidget(target)) {}
+          asWidget_(ui::detail::AsWidget(target)) {}
     ~MQWidgetKeyEventClosure() = default;
 
     // `record` is the event's KeyState. Without one (the closure registered
     // for an event that carries none) the handler sees an empty key state.
     int Invoke(MQWidgetBase *sender, void *context, void *record) override {
-        if (!widget_events_detail::TargetAlive(targetId_, asWidget_)) return 0;
+        if (!ui::detail::TargetAlive(targetId_, asWidget_)) return 0;
         KeyState empty;
         KeyState &state = record != nullptr ? *static_cast<KeyState *>(record) : empty;
         return (target_->*handler_)(sender, context, state);

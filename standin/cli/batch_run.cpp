@@ -9,7 +9,7 @@
 
 #include "standin/cli/obj_loader.h"
 
-namespace vexcli {
+namespace standin::cli {
 
 namespace fs = std::filesystem;
 
@@ -90,4 +90,4 @@ int RunBatch(const Request &r, PluginRunner &runner, standin::SettingsStore &sto
     return worst;
 }
 
-} // namespace vexcli
+} // namespace standin::cli

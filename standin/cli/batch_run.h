@@ -7,11 +7,11 @@
 
 #include "standin/cli/run_one.h"
 
-namespace vexcli {
+namespace standin::cli {
 
 // Runs `r` over each of r.files; `saveSettings` is called once, after the
 // last run and before the table is printed. Returns the worst exit status.
 int RunBatch(const Request &r, PluginRunner &runner, standin::SettingsStore &store,
              const std::function<void()> &saveSettings);
 
-} // namespace vexcli
+} // namespace standin::cli

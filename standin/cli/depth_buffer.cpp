@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-namespace vexcli {
+namespace standin::cli {
 
 DepthBuffer::DepthBuffer(int width, int height)
     : width_(width), height_(height),
@@ -61,4 +61,4 @@ int32_t DepthBuffer::IdAt(int x, int y) const {
     return id_[static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x)];
 }
 
-} // namespace vexcli
+} // namespace standin::cli

@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-namespace vexcli {
+namespace standin::cli {
 
 class DepthBuffer {
 public:
@@ -35,4 +35,4 @@ private:
     std::vector<int32_t> id_;
 };
 
-} // namespace vexcli
+} // namespace standin::cli

@@ -8,7 +8,7 @@
 #include "commands/options.h"
 #include "standin/cli/obj_loader.h"
 
-namespace vexcli {
+namespace standin::cli {
 namespace {
 
 using vexolin::kClearGroup;
@@ -105,4 +105,4 @@ bool ParseSwitch(const std::string &text, const std::string &what) {
     throw InputError("invalid value '" + text + "' for " + what + ": use on or off");
 }
 
-} // namespace vexcli
+} // namespace standin::cli

@@ -12,7 +12,7 @@
 
 #include "commands/command_table.h"
 
-namespace vexcli {
+namespace standin::cli {
 
 using DialogCommand = vexolin::CommandInfo;
 
@@ -51,4 +51,4 @@ void CheckOptions(const DialogOptions &options, bool supplement);
 // "on"/"off", "true"/"false", "yes"/"no", "1"/"0".
 bool ParseSwitch(const std::string &text, const std::string &what);
 
-} // namespace vexcli
+} // namespace standin::cli

@@ -10,7 +10,7 @@
 #include "standin/cli/obj_loader.h"
 #include "standin/cli/png_bytes.h"
 
-namespace vexcli {
+namespace standin::cli {
 
 namespace tk = standin::toolkit;
 
@@ -190,4 +190,4 @@ std::string RenderDialogPng(const DialogNode &dialog) {
     return EncodePng(surface.get());
 }
 
-} // namespace vexcli
+} // namespace standin::cli

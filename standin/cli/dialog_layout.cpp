@@ -10,7 +10,7 @@
 #include "standin/cli/dialog_view_parts.h"
 #include "standin/cli/png_bytes.h"
 
-namespace vexcli {
+namespace standin::cli {
 
 namespace tk = standin::toolkit;
 
@@ -244,4 +244,4 @@ DialogLayout LayoutDialog(const DialogNode &dialog) {
     return layout;
 }
 
-} // namespace vexcli
+} // namespace standin::cli

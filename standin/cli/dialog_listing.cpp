@@ -11,7 +11,7 @@
 #include "standin/cli/dialog_view_parts.h"
 #include "standin/cli/obj_loader.h"
 
-namespace vexcli {
+namespace standin::cli {
 
 namespace tk = standin::toolkit;
 
@@ -136,4 +136,4 @@ std::string ListDialog(const DialogNode &dialog) {
     return out;
 }
 
-} // namespace vexcli
+} // namespace standin::cli

@@ -4,7 +4,7 @@
 
 #include <cctype>
 
-namespace vexcli {
+namespace standin::cli {
 
 namespace tk = standin::toolkit;
 
@@ -72,4 +72,4 @@ std::string ShownLabel(const std::string &label) {
     return out;
 }
 
-} // namespace vexcli
+} // namespace standin::cli

@@ -11,7 +11,7 @@
 
 #include "standin/toolkit/toolkit.h"
 
-namespace vexcli {
+namespace standin::cli {
 
 struct DialogNode {
     int32_t id = 0;
@@ -58,4 +58,4 @@ inline constexpr uint8_t kDialogBackground[3] = {236, 236, 236};
 inline constexpr uint8_t kButtonFace[3] = {214, 222, 235};
 inline constexpr uint8_t kFieldFace[3] = {255, 255, 255};
 
-} // namespace vexcli
+} // namespace standin::cli

@@ -6,7 +6,7 @@
 
 #include "standin/cli/dialog_view.h"
 
-namespace vexcli {
+namespace standin::cli {
 
 inline constexpr double kFontSize = 13;
 inline constexpr double kGroupTitle = 18;  // a group box's title above its contents
@@ -20,4 +20,4 @@ std::string FormatNumber(double v, int decimals);
 // The text a spin box shows: its position with its decimal digits.
 std::string SpinText(const DialogNode &n);
 
-} // namespace vexcli
+} // namespace standin::cli

@@ -27,7 +27,7 @@
 #include "standin/core/host_checks.h"
 
 namespace fs = std::filesystem;
-using namespace vexcli;
+using namespace standin::cli;
 
 namespace {
 

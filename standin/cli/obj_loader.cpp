@@ -37,7 +37,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace vexcli {
+namespace standin::cli {
 namespace {
 
 [[noreturn]] void Fail(const std::string &file, int32_t line, const std::string &what) {
@@ -597,4 +597,4 @@ std::vector<LoadedObject> LoadObjFile(const std::string &path, standin::Document
     return Load(file.Bytes(), path, document, [&file] { file.Release(); });
 }
 
-} // namespace vexcli
+} // namespace standin::cli

@@ -9,7 +9,7 @@
 
 #include "standin/cli/obj_loader.h"
 
-namespace vexcli {
+namespace standin::cli {
 namespace {
 
 std::string TempNameFor(const std::string &path) {
@@ -61,4 +61,4 @@ void WriteFileAtomically(const std::string &path, const std::string &contents) {
     set.Commit();
 }
 
-} // namespace vexcli
+} // namespace standin::cli

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace vexcli {
+namespace standin::cli {
 
 class OutputSet {
 public:
@@ -25,4 +25,4 @@ private:
 // Writes one file the same way.
 void WriteFileAtomically(const std::string &path, const std::string &contents);
 
-} // namespace vexcli
+} // namespace standin::cli

@@ -13,7 +13,7 @@
 #include "standin/settings/settings_store.h"
 #include "standin/toolkit/toolkit.h"
 
-namespace vexcli {
+namespace standin::cli {
 
 namespace tk = standin::toolkit;
 
@@ -290,4 +290,4 @@ DialogNode PluginRunner::CaptureDialog(standin::Document &document) {
     return std::move(*seen);
 }
 
-} // namespace vexcli
+} // namespace standin::cli

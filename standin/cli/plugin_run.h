@@ -18,7 +18,7 @@ namespace standin {
 class SettingsStore;
 }
 
-namespace vexcli {
+namespace standin::cli {
 
 // What the user does in the dialog: options, then Alt keys, then the button.
 struct DialogChoice {
@@ -88,4 +88,4 @@ private:
 // The file of the loaded stand-in host module, as MQInit expects it.
 std::string HostModulePath();
 
-} // namespace vexcli
+} // namespace standin::cli

@@ -4,7 +4,7 @@
 
 #include "standin/cli/obj_loader.h"
 
-namespace vexcli {
+namespace standin::cli {
 namespace {
 
 cairo_status_t Append(void *closure, const unsigned char *data, unsigned int length) {
@@ -49,4 +49,4 @@ Surface DecodePng(const std::string &bytes) {
     return s;
 }
 
-} // namespace vexcli
+} // namespace standin::cli

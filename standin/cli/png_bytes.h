@@ -6,7 +6,7 @@
 
 #include <cairo.h>
 
-namespace vexcli {
+namespace standin::cli {
 
 struct SurfaceDeleter {
     void operator()(cairo_surface_t *s) const { cairo_surface_destroy(s); }
@@ -19,4 +19,4 @@ std::string EncodePng(cairo_surface_t *surface);
 // Decodes PNG bytes; null when they are not a PNG.
 Surface DecodePng(const std::string &bytes);
 
-} // namespace vexcli
+} // namespace standin::cli

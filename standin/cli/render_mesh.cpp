@@ -12,7 +12,7 @@
 #include "standin/cli/obj_loader.h"
 #include "standin/cli/png_bytes.h"
 
-namespace vexcli {
+namespace standin::cli {
 namespace {
 
 constexpr double kMargin = 24.0;
@@ -412,4 +412,4 @@ std::string RenderMeshPng(const standin::Document &document, const RenderOptions
     return EncodePng(surface.get());
 }
 
-} // namespace vexcli
+} // namespace standin::cli

@@ -16,7 +16,7 @@
 
 #include "standin/core/document.h"
 
-namespace vexcli {
+namespace standin::cli {
 
 enum class View { Front, Side, Top, ThreeQuarter };
 
@@ -64,4 +64,4 @@ inline constexpr int kLegendHeight = 64;
 // Throws InputError for a size outside 64..8192.
 std::string RenderMeshPng(const standin::Document &document, const RenderOptions &options);
 
-} // namespace vexcli
+} // namespace standin::cli

@@ -9,7 +9,7 @@
 #include "standin/cli/render_mesh.h"
 #include "standin/cli/scene.h"
 
-namespace vexcli {
+namespace standin::cli {
 
 std::string OneLine(std::string text) {
     for (char &c : text)
@@ -111,8 +111,8 @@ RunOutcome RunOne(const Request &r, const std::vector<std::string> &files, Plugi
 
     // The plug-in hands the index of "select by index" to the host as it
     // stands; say so when it names nothing, or was never set.
-    if ((command.number == 29 || command.number == 30) && !r.quiet) {
-        const bool vertex = command.number == 29;
+    if (command.family == vexolin::Family::Index && !r.quiet) {
+        const bool vertex = command.command == vexolin::Command::VertexByIndex;
         const int32_t index = r.index.value_or(0);
         if (const standin::Object *o = document.ObjectAt(document.currentObject)) {
             const int32_t count = vertex ? o->VertexCount() : o->FaceCount();
@@ -160,4 +160,4 @@ RunOutcome RunOne(const Request &r, const std::vector<std::string> &files, Plugi
     return outcome;
 }
 
-} // namespace vexcli
+} // namespace standin::cli

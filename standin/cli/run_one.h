@@ -13,7 +13,7 @@
 #include "standin/cli/summary.h"
 #include "standin/settings/settings_store.h"
 
-namespace vexcli {
+namespace standin::cli {
 
 inline constexpr const char *kProgram = "vexolin-run";
 
@@ -62,4 +62,4 @@ RunOutcome RunOne(const Request &r, const std::vector<std::string> &files, Plugi
                   standin::SettingsStore &store, const std::string &jsonPath, const std::string &pngPath,
                   const std::string &dialogPngPath = {}, bool createFolders = false);
 
-} // namespace vexcli
+} // namespace standin::cli

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <set>
 
-namespace vexcli {
+namespace standin::cli {
 namespace {
 
 std::string Trim(const std::string &s) {
@@ -293,4 +293,4 @@ nlohmann::json SelectionToJson(const standin::Document &document, const std::vec
     return {{"current_object", document.currentObject}, {"objects", objects}};
 }
 
-} // namespace vexcli
+} // namespace standin::cli

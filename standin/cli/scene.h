@@ -20,7 +20,7 @@
 #include "standin/cli/obj_loader.h"
 #include "standin/core/document.h"
 
-namespace vexcli {
+namespace standin::cli {
 
 struct ObjectSetup {
     std::string object;  // an index, or an object name; empty: the current object
@@ -62,4 +62,4 @@ void ApplyScene(const SceneSetup &scene, standin::Document &document);
 // files and sizes of the objects added for the reader.
 nlohmann::json SelectionToJson(const standin::Document &document, const std::vector<LoadedObject> &loaded);
 
-} // namespace vexcli
+} // namespace standin::cli

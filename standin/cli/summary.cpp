@@ -1,6 +1,6 @@
 #include "standin/cli/summary.h"
 
-namespace vexcli {
+namespace standin::cli {
 namespace {
 
 std::string Plural(size_t n, const char *word) {
@@ -84,4 +84,4 @@ nlohmann::json ChangesToJson(const standin::Document &document, const std::vecto
     return out;
 }
 
-} // namespace vexcli
+} // namespace standin::cli

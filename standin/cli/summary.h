@@ -9,7 +9,7 @@
 
 #include "standin/core/document.h"
 
-namespace vexcli {
+namespace standin::cli {
 
 struct SelectionCounts {
     std::string name;
@@ -27,4 +27,4 @@ std::string DescribeChanges(const standin::Document &document, const std::vector
 // The same as JSON: [{"index", "name", "before": {...}, "after": {...}}].
 nlohmann::json ChangesToJson(const standin::Document &document, const std::vector<SelectionCounts> &before);
 
-} // namespace vexcli
+} // namespace standin::cli

@@ -121,7 +121,7 @@ TEST_F(Commands, OptionsCarryOverToTheNextRun) {
     EXPECT_EQ(out["options"]["face"], false);
 
     // A refused angle for the stored Supplement state names the limits.
-    const auto ran = Tool(Q("strip.obj") + " --press 'Ridge(&R)' --angle1 -10");
+    const auto ran = Tool(QuotedPath("strip.obj") + " --press 'Ridge(&R)' --angle1 -10");
     EXPECT_EQ(ran.status, 2) << ran.out;
     EXPECT_NE(ran.out.find("invalid angle1"), std::string::npos) << ran.out;
 }

@@ -11,6 +11,8 @@
 #include "standin/settings/settings_store.h"
 #include "tests/cli/tool_fixture.h"
 
+namespace cli = standin::cli;
+
 namespace {
 
 namespace tk = standin::toolkit;
@@ -38,8 +40,8 @@ protected:
     void SetUp() override { standin::SetHostSettings(&store_); }
     void TearDown() override { standin::SetHostSettings(nullptr); }
 
-    vexcli::DialogNode Capture() {
-        vexcli::PluginRunner runner(VEXOLIN_PLUGIN_PATH);
+    cli::DialogNode Capture() {
+        cli::PluginRunner runner(VEXOLIN_PLUGIN_PATH);
         standin::Document doc;
         doc.AddObject("empty");
         return runner.CaptureDialog(doc);
@@ -48,14 +50,14 @@ protected:
     standin::SettingsStore store_;
 };
 
-const vexcli::DialogNode *FindNode(const vexcli::DialogNode &n, const std::string &text, tk::Kind kind) {
+const cli::DialogNode *FindNode(const cli::DialogNode &n, const std::string &text, tk::Kind kind) {
     if (n.kind == kind && n.text == text) return &n;
     for (const auto &c : n.children)
         if (const auto *found = FindNode(c, text, kind)) return found;
     return nullptr;
 }
 
-void CollectKind(const vexcli::DialogNode &n, tk::Kind kind, std::vector<const vexcli::DialogNode *> &out) {
+void CollectKind(const cli::DialogNode &n, tk::Kind kind, std::vector<const cli::DialogNode *> &out) {
     if (n.kind == kind) out.push_back(&n);
     for (const auto &c : n.children) CollectKind(c, kind, out);
 }
@@ -68,7 +70,7 @@ struct Pixels {
         return {static_cast<uint8_t>(px >> 16), static_cast<uint8_t>(px >> 8), static_cast<uint8_t>(px)};
     }
     // Pixels inside the box (one pixel in from its edge) matching `pred`.
-    template <class P> int Count(const vexcli::Box &b, P pred) const {
+    template <class P> int Count(const cli::Box &b, P pred) const {
         int n = 0;
         for (int y = static_cast<int>(b.y) + 2; y < static_cast<int>(b.y + b.h) - 2; ++y)
             for (int x = static_cast<int>(b.x) + 2; x < static_cast<int>(b.x + b.w) - 2; ++x) n += pred(At(x, y));
@@ -80,27 +82,27 @@ bool Dark(const std::array<uint8_t, 3> &c) { return c[0] < 90 && c[1] < 90 && c[
 bool Blue(const std::array<uint8_t, 3> &c) { return c[2] > 120 && c[0] < 100; }
 
 TEST(Mnemonics, MarkAndShownLabel) {
-    EXPECT_EQ(vexcli::Mnemonic("Ridge(&R)"), 'R');
-    EXPECT_EQ(vexcli::Mnemonic("(&f)ace"), 'F');
-    EXPECT_EQ(vexcli::Mnemonic("Y<0"), 0);
-    EXPECT_EQ(vexcli::Mnemonic("A&&B"), 0);
-    EXPECT_EQ(vexcli::Mnemonic("A&&B(&C)"), 'C');
-    EXPECT_EQ(vexcli::ShownLabel("Line => Dup Vertex(&1)"), "Line => Dup Vertex(1)");
-    EXPECT_EQ(vexcli::ShownLabel("A&&B"), "A&B");
+    EXPECT_EQ(cli::Mnemonic("Ridge(&R)"), 'R');
+    EXPECT_EQ(cli::Mnemonic("(&f)ace"), 'F');
+    EXPECT_EQ(cli::Mnemonic("Y<0"), 0);
+    EXPECT_EQ(cli::Mnemonic("A&&B"), 0);
+    EXPECT_EQ(cli::Mnemonic("A&&B(&C)"), 'C');
+    EXPECT_EQ(cli::ShownLabel("Line => Dup Vertex(&1)"), "Line => Dup Vertex(1)");
+    EXPECT_EQ(cli::ShownLabel("A&&B"), "A&B");
 }
 
 TEST_F(DialogView, TreeHoldsStoredValuesAndLeavesNothingSaved) {
     pugi::xml_node section = store_.PluginSettings().append_child("Plugin-6D2B5F14-39C4E8A7");
     for (auto [key, text] : {std::pair{"face", "1"}, {"suppl", "0"}, {"angle1", "-4.500000e+01"}})
         section.append_child(key).text().set(text);
-    const vexcli::DialogNode dialog = Capture();
+    const cli::DialogNode dialog = Capture();
     EXPECT_EQ(dialog.kind, tk::Kind::Dialog);
     EXPECT_EQ(dialog.text, "Vexolin");
-    std::vector<const vexcli::DialogNode *> buttons;
+    std::vector<const cli::DialogNode *> buttons;
     CollectKind(dialog, tk::Kind::Button, buttons);
     EXPECT_EQ(buttons.size(), 31u);  // thirty commands and Cancel
 
-    const std::string list = vexcli::ListDialog(dialog);
+    const std::string list = cli::ListDialog(dialog);
     EXPECT_NE(list.find("check box [x] \"(&F)ace\""), std::string::npos) << list;
     EXPECT_NE(list.find("check box [ ] \"Supplement\""), std::string::npos) << list;
     EXPECT_NE(list.find("number after \"Angle\" = -45.0  (-180 to 180, step 5)  --angle1"), std::string::npos) << list;
@@ -110,8 +112,8 @@ TEST_F(DialogView, TreeHoldsStoredValuesAndLeavesNothingSaved) {
 }
 
 TEST_F(DialogView, LayoutKeepsControlsInsideTheirGroupsAndApart) {
-    const vexcli::DialogNode dialog = Capture();
-    const vexcli::DialogLayout layout = vexcli::LayoutDialog(dialog);
+    const cli::DialogNode dialog = Capture();
+    const cli::DialogLayout layout = cli::LayoutDialog(dialog);
     EXPECT_GE(layout.width, 400);
     EXPECT_LE(layout.width, 1600);
     EXPECT_GE(layout.height, 250);
@@ -120,59 +122,59 @@ TEST_F(DialogView, LayoutKeepsControlsInsideTheirGroupsAndApart) {
     auto box = [&](const std::string &text, tk::Kind kind) {
         const auto *n = FindNode(dialog, text, kind);
         EXPECT_NE(n, nullptr) << text;
-        return n ? layout.boxes.at(n->id) : vexcli::Box{};
+        return n ? layout.boxes.at(n->id) : cli::Box{};
     };
-    auto inside = [](const vexcli::Box &in, const vexcli::Box &out) {
+    auto inside = [](const cli::Box &in, const cli::Box &out) {
         return in.x >= out.x && in.y >= out.y && in.x + in.w <= out.x + out.w && in.y + in.h <= out.y + out.h;
     };
-    const vexcli::Box axis = box("select vertex by axis", tk::Kind::GroupBox);
+    const cli::Box axis = box("select vertex by axis", tk::Kind::GroupBox);
     EXPECT_TRUE(inside(box("Z>0", tk::Kind::Button), axis));
     EXPECT_TRUE(inside(box("select neighbor", tk::Kind::GroupBox), {0, 0, double(layout.width), double(layout.height)}));
     // Three buttons per row in the axis grid: X<0, X=0, X>0 side by side,
     // Y<0 below X<0 in the same column.
-    const vexcli::Box x0 = box("X<0(&Z)", tk::Kind::Button), x1 = box("X=0(&X)", tk::Kind::Button);
-    const vexcli::Box y0 = box("Y<0", tk::Kind::Button);
+    const cli::Box x0 = box("X<0(&Z)", tk::Kind::Button), x1 = box("X=0(&X)", tk::Kind::Button);
+    const cli::Box y0 = box("Y<0", tk::Kind::Button);
     EXPECT_EQ(x0.y, x1.y);
     EXPECT_GT(x1.x, x0.x + x0.w - 1);
     EXPECT_EQ(y0.x, x0.x);
     EXPECT_GT(y0.y, x0.y + x0.h - 1);
     // Columns: the neighbour group right of column 1, Cancel right of it,
     // Cancel three times a button's height.
-    const vexcli::Box neighbor = box("select neighbor", tk::Kind::GroupBox);
-    const vexcli::Box cancel = box("Cancel", tk::Kind::Button);
+    const cli::Box neighbor = box("select neighbor", tk::Kind::GroupBox);
+    const cli::Box cancel = box("Cancel", tk::Kind::Button);
     EXPECT_GT(neighbor.x, axis.x + axis.w);
     EXPECT_GT(cancel.x, neighbor.x + neighbor.w);
     EXPECT_NEAR(cancel.h, 3 * x0.h, 0.5);
     // All objects lies below "select by index", outside it.
-    const vexcli::Box index = box("select by index", tk::Kind::GroupBox);
-    const vexcli::Box all = box("All objects(&A)", tk::Kind::CheckBox);
+    const cli::Box index = box("select by index", tk::Kind::GroupBox);
+    const cli::Box all = box("All objects(&A)", tk::Kind::CheckBox);
     EXPECT_GT(all.y, index.y + index.h - 1);
 }
 
 TEST_F(DialogView, PictureShowsButtonsAndCheckBoxStates) {
     store_.PluginSettings().append_child("Plugin-6D2B5F14-39C4E8A7").append_child("face").text().set("1");
-    const vexcli::DialogNode dialog = Capture();
-    const vexcli::DialogLayout layout = vexcli::LayoutDialog(dialog);
-    const vexcli::Surface surface = vexcli::DecodePng(vexcli::RenderDialogPng(dialog));
+    const cli::DialogNode dialog = Capture();
+    const cli::DialogLayout layout = cli::LayoutDialog(dialog);
+    const cli::Surface surface = cli::DecodePng(cli::RenderDialogPng(dialog));
     ASSERT_NE(surface, nullptr);
     EXPECT_EQ(cairo_image_surface_get_width(surface.get()), layout.width);
     EXPECT_EQ(cairo_image_surface_get_height(surface.get()), layout.height);
     const Pixels px{surface.get()};
 
-    std::vector<const vexcli::DialogNode *> buttons;
+    std::vector<const cli::DialogNode *> buttons;
     CollectKind(dialog, tk::Kind::Button, buttons);
     for (const auto *b : buttons) {
-        const vexcli::Box &box = layout.boxes.at(b->id);
+        const cli::Box &box = layout.boxes.at(b->id);
         const int face = px.Count(box, [](auto c) {
-            return c[0] == vexcli::kButtonFace[0] && c[1] == vexcli::kButtonFace[1] && c[2] == vexcli::kButtonFace[2];
+            return c[0] == cli::kButtonFace[0] && c[1] == cli::kButtonFace[1] && c[2] == cli::kButtonFace[2];
         });
         EXPECT_GT(face, box.w * box.h / 3) << b->text;  // filled as a button
         EXPECT_GT(px.Count(box, Dark), 15) << b->text;  // with its label on it
     }
     // The check mark: in (&F)ace's square, not in (&L)ocal's.
     auto square = [&](const std::string &text) {
-        const vexcli::Box &b = layout.boxes.at(FindNode(dialog, text, tk::Kind::CheckBox)->id);
-        return vexcli::Box{b.x, b.y + (b.h - 14) / 2, 16, 16};
+        const cli::Box &b = layout.boxes.at(FindNode(dialog, text, tk::Kind::CheckBox)->id);
+        return cli::Box{b.x, b.y + (b.h - 14) / 2, 16, 16};
     };
     EXPECT_GT(px.Count(square("(&F)ace"), Blue), 8);
     EXPECT_EQ(px.Count(square("(&L)ocal"), Blue), 0);
@@ -188,7 +190,7 @@ using ListAndPicture = ToolTest;
 
 TEST_F(ListAndPicture, ListShowsGroupsShortcutsAndStoredStateAndSavesNothing) {
     Write("quad.obj", "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3 4\n");
-    ASSERT_EQ(Tool(Q("quad.obj") + " --press 'Edge(&E)' --face on --range 0.5").status, 0);
+    ASSERT_EQ(Tool(QuotedPath("quad.obj") + " --press 'Edge(&E)' --face on --range 0.5").status, 0);
     const std::string settings = clitest::Slurp(dir_ / "settings.xml");
     ASSERT_FALSE(settings.empty());
 
@@ -217,20 +219,21 @@ TEST_F(ListAndPicture, ListShowsGroupsShortcutsAndStoredStateAndSavesNothing) {
 }
 
 TEST_F(ListAndPicture, DialogPictureAloneOrWithARun) {
-    ASSERT_EQ(Tool("--dialog-png " + Q("alone.png")).status, 0);
+    ASSERT_EQ(Tool("--dialog-png " + QuotedPath("alone.png")).status, 0);
     EXPECT_FALSE(fs::exists(dir_ / "settings.xml"));  // nothing saved
-    const vexcli::Surface alone = vexcli::DecodePng(clitest::Slurp(dir_ / "alone.png"));
+    const cli::Surface alone = cli::DecodePng(clitest::Slurp(dir_ / "alone.png"));
     ASSERT_NE(alone, nullptr);
     EXPECT_GT(cairo_image_surface_get_width(alone.get()), 400);
 
     Write("quad.obj", "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3 4\n");
-    const auto ran = Tool(Q("quad.obj") + " --press 'Edge(&E)' --dialog-png " + Q("run.png"));
+    const auto ran = Tool(QuotedPath("quad.obj") + " --press 'Edge(&E)' --dialog-png " + QuotedPath("run.png"));
     ASSERT_EQ(ran.status, 0) << ran.out;
-    EXPECT_NE(ran.out.find("dialog picture written to " + P("run.png")), std::string::npos) << ran.out;
-    EXPECT_NE(vexcli::DecodePng(clitest::Slurp(dir_ / "run.png")), nullptr);
+    EXPECT_NE(ran.out.find("dialog picture written to " + PathOf("run.png")), std::string::npos) << ran.out;
+    EXPECT_NE(cli::DecodePng(clitest::Slurp(dir_ / "run.png")), nullptr);
 
     // A run that fails writes no picture.
-    const auto failed = Tool(Q("missing.obj") + " --press 'Edge(&E)' --dialog-png " + Q("failed.png"));
+    const auto failed =
+        Tool(QuotedPath("missing.obj") + " --press 'Edge(&E)' --dialog-png " + QuotedPath("failed.png"));
     EXPECT_EQ(failed.status, 2) << failed.out;
     EXPECT_FALSE(fs::exists(dir_ / "failed.png"));
 }

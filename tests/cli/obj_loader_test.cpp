@@ -4,10 +4,12 @@
 
 #include <vector>
 
+namespace cli = standin::cli;
+
 namespace {
 
-using vexcli::InputError;
-using vexcli::LoadObjText;
+using cli::InputError;
+using cli::LoadObjText;
 
 std::vector<int32_t> PointsOf(const standin::Object &o, int32_t f) {
     const auto p = o.Points(f);
@@ -124,14 +126,14 @@ TEST(ObjMapping, MissingOrUnreadableFilesAreClearErrors) {
     EXPECT_THROW(
         {
             try {
-                vexcli::LoadObjFile("/nonexistent/mesh.obj", doc);
+                cli::LoadObjFile("/nonexistent/mesh.obj", doc);
             } catch (const InputError &e) {
                 EXPECT_STREQ(e.what(), "/nonexistent/mesh.obj: no such file");
                 throw;
             }
         },
         InputError);
-    EXPECT_THROW(vexcli::LoadObjFile("/tmp", doc), InputError);
+    EXPECT_THROW(cli::LoadObjFile("/tmp", doc), InputError);
     EXPECT_EQ(doc.ObjectCount(), 0);
 }
 

@@ -13,10 +13,12 @@
 #include <string>
 #include <vector>
 
+namespace cli = standin::cli;
+
 namespace {
 
-using vexcli::InputError;
-using vexcli::LoadObjText;
+using cli::InputError;
+using cli::LoadObjText;
 
 // One statement that makes elements: `f` (one face), `l` (a chain of
 // two-point faces) or `p` (one-point faces), over object-local vertices.
@@ -250,7 +252,7 @@ TEST(ObjRoundTrip, RandomMeshesInEveryStyleReadBackExactly) {
         SCOPED_TRACE(Describe(style));
 
         standin::Document doc;
-        std::vector<vexcli::LoadedObject> loaded;
+        std::vector<cli::LoadedObject> loaded;
         try {
             loaded = LoadObjText(bytes, "dir/round.obj", doc);
         } catch (const InputError &e) {

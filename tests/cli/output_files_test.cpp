@@ -8,6 +8,8 @@
 
 #include "standin/cli/obj_loader.h"
 
+namespace cli = standin::cli;
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -20,11 +22,11 @@ std::string Read(const fs::path &p) {
 }
 
 TEST(OutputFiles, AllOrNothing) {
-    const fs::path dir = fs::path(::testing::TempDir()) / "vexcli_outputs";
+    const fs::path dir = fs::path(::testing::TempDir()) / "cli_outputs";
     fs::remove_all(dir);
     fs::create_directories(dir);
 
-    vexcli::OutputSet ok;
+    cli::OutputSet ok;
     ok.Add((dir / "a.json").string(), "{}\n");
     ok.Add((dir / "a.png").string(), std::string("\x89PNG\0x", 6));
     ok.Commit();
@@ -33,10 +35,10 @@ TEST(OutputFiles, AllOrNothing) {
 
     // The second target's folder is missing: the first is not written
     // either, an existing file is not touched, and no temporary file stays.
-    vexcli::OutputSet bad;
+    cli::OutputSet bad;
     bad.Add((dir / "a.json").string(), "new");
     bad.Add((dir / "missing" / "b.png").string(), "x");
-    EXPECT_THROW(bad.Commit(), vexcli::InputError);
+    EXPECT_THROW(bad.Commit(), cli::InputError);
     EXPECT_EQ(Read(dir / "a.json"), "{}\n");
     size_t files = 0;
     for ([[maybe_unused]] const auto &e : fs::directory_iterator(dir)) ++files;

@@ -52,18 +52,19 @@ protected:
     }
 
     void Write(const std::string &name, const std::string &text) { std::ofstream(dir_ / name) << text; }
-    std::string P(const std::string &name) const { return (dir_ / name).string(); }
-    std::string Q(const std::string &name) const { return "'" + P(name) + "'"; }
+    // `name` in this test's folder, and the same quoted for the shell.
+    std::string PathOf(const std::string &name) const { return (dir_ / name).string(); }
+    std::string QuotedPath(const std::string &name) const { return "'" + PathOf(name) + "'"; }
 
     // The tool with this test's settings file; `args` as a shell would take them.
     Ran Tool(const std::string &args) {
-        return Shell(std::string("'") + VEXOLIN_RUN_PATH + "' --settings " + Q("settings.xml") + " " + args);
+        return Shell(std::string("'") + VEXOLIN_RUN_PATH + "' --settings " + QuotedPath("settings.xml") + " " + args);
     }
 
     // A run on `obj` that writes out.json; the JSON, or null when the run failed.
     nlohmann::json RunJson(const std::string &obj, const std::string &args) {
         fs::remove(dir_ / "out.json");
-        last_ = Tool(Q(obj) + " --json " + Q("out.json") + " " + args);
+        last_ = Tool(QuotedPath(obj) + " --json " + QuotedPath("out.json") + " " + args);
         EXPECT_EQ(last_.status, 0) << args << "\n" << last_.out;
         if (last_.status != 0 || !fs::exists(dir_ / "out.json")) return nullptr;
         return nlohmann::json::parse(Slurp(dir_ / "out.json"));

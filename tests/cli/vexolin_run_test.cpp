@@ -29,12 +29,13 @@ protected:
     }
 
     void Write(const std::string &name, const std::string &text) { std::ofstream(dir_ / name) << text; }
-    std::string P(const std::string &name) const { return (dir_ / name).string(); }
+    std::string PathOf(const std::string &name) const { return (dir_ / name).string(); }
 
     // Runs the tool with its own settings file and the outputs in dir_.
     Ran Run(const std::string &args) {
-        const std::string command = std::string("'") + VEXOLIN_RUN_PATH + "' --settings '" + P("settings.xml") +
-                                    "' --json '" + P("out.json") + "' --png '" + P("out.png") + "' " + args + " 2>&1";
+        const std::string command = std::string("'") + VEXOLIN_RUN_PATH + "' --settings '" + PathOf("settings.xml") +
+                                    "' --json '" + PathOf("out.json") + "' --png '" + PathOf("out.png") + "' " + args +
+                                    " 2>&1";
         Ran ran;
         FILE *pipe = popen(command.c_str(), "r");
         char buffer[4096];
@@ -60,32 +61,34 @@ protected:
 TEST_F(VexolinRun, BadInputGivesOneLineStatus2AndNoOutput) {
     Write("bad.obj", "v 0 0 0\nv 1 0 0\nf 1 2 7\n");
     Write("broken.json", "{\"objects\": [");
-    ExpectFailedCleanly(Run("'" + P("none.obj") + "' --press 'Ridge(&R)'"), P("none.obj") + ": no such file");
-    ExpectFailedCleanly(Run("'" + P("bad.obj") + "' --press 'Ridge(&R)'"),
-                        P("bad.obj") + ":3: vertex index 7 is out of range");
-    ExpectFailedCleanly(Run("'" + P("good.obj") + "' --press 'Ridge'"), "unknown button \"Ridge\"; the buttons are");
-    ExpectFailedCleanly(Run("'" + P("good.obj") + "' --press Vertex"), "more than one group");
-    ExpectFailedCleanly(Run("'" + P("good.obj") + "' --press 'Edge(&E)' --range -1"), "invalid range");
-    ExpectFailedCleanly(Run("'" + P("good.obj") + "' --press 'Edge(&E)' --range abc"), "--range");
-    ExpectFailedCleanly(Run("'" + P("good.obj") + "' --press 'Edge(&E)' --face perhaps"), "invalid value 'perhaps'");
-    ExpectFailedCleanly(Run("'" + P("good.obj") + "' --press 'Edge(&E)' --view back"), "invalid view 'back'");
-    ExpectFailedCleanly(Run("'" + P("good.obj") + "' --press 'Edge(&E)' --select-faces 3"),
+    ExpectFailedCleanly(Run("'" + PathOf("none.obj") + "' --press 'Ridge(&R)'"), PathOf("none.obj") + ": no such file");
+    ExpectFailedCleanly(Run("'" + PathOf("bad.obj") + "' --press 'Ridge(&R)'"),
+                        PathOf("bad.obj") + ":3: vertex index 7 is out of range");
+    ExpectFailedCleanly(Run("'" + PathOf("good.obj") + "' --press 'Ridge'"),
+                        "unknown button \"Ridge\"; the buttons are");
+    ExpectFailedCleanly(Run("'" + PathOf("good.obj") + "' --press Vertex"), "more than one group");
+    ExpectFailedCleanly(Run("'" + PathOf("good.obj") + "' --press 'Edge(&E)' --range -1"), "invalid range");
+    ExpectFailedCleanly(Run("'" + PathOf("good.obj") + "' --press 'Edge(&E)' --range abc"), "--range");
+    ExpectFailedCleanly(Run("'" + PathOf("good.obj") + "' --press 'Edge(&E)' --face perhaps"),
+                        "invalid value 'perhaps'");
+    ExpectFailedCleanly(Run("'" + PathOf("good.obj") + "' --press 'Edge(&E)' --view back"), "invalid view 'back'");
+    ExpectFailedCleanly(Run("'" + PathOf("good.obj") + "' --press 'Edge(&E)' --select-faces 3"),
                         "face 3 is out of range (the object has 1 faces)");
-    ExpectFailedCleanly(Run("'" + P("good.obj") + "' --press 'Edge(&E)' --select-lines 0:4"),
+    ExpectFailedCleanly(Run("'" + PathOf("good.obj") + "' --press 'Edge(&E)' --select-lines 0:4"),
                         "line 0:4 is out of range (face 0 has 4 lines)");
-    ExpectFailedCleanly(Run("'" + P("good.obj") + "' --press 'Edge(&E)' --scene '" + P("broken.json") + "'"),
+    ExpectFailedCleanly(Run("'" + PathOf("good.obj") + "' --press 'Edge(&E)' --scene '" + PathOf("broken.json") + "'"),
                         "not valid JSON");
-    ExpectFailedCleanly(Run("'" + P("good.obj") + "' --press 'Edge(&E)' --plugin '" + P("nothing.so") + "'"),
+    ExpectFailedCleanly(Run("'" + PathOf("good.obj") + "' --press 'Edge(&E)' --plugin '" + PathOf("nothing.so") + "'"),
                         "no such plug-in module");
     // Files other programs save: refused with the line, never read as empty.
     Write("nobom16.obj", std::string("v\0 \0" "0\0 \0" "0\0 \0" "0\0\n\0", 16));
-    ExpectFailedCleanly(Run("'" + P("nobom16.obj") + "' --press 'Edge(&E)'"),
-                        P("nobom16.obj") + ":1: a NUL byte in the text");
+    ExpectFailedCleanly(Run("'" + PathOf("nobom16.obj") + "' --press 'Edge(&E)'"),
+                        PathOf("nobom16.obj") + ":1: a NUL byte in the text");
     Write("inf.obj", "v 0 0 0\nv 1 0 0\nv 1 1 +inf\nf 1 2 3\n");
-    ExpectFailedCleanly(Run("'" + P("inf.obj") + "' --press 'Edge(&E)'"),
-                        P("inf.obj") + ":3: '+inf' is not a finite number");
+    ExpectFailedCleanly(Run("'" + PathOf("inf.obj") + "' --press 'Edge(&E)'"),
+                        PathOf("inf.obj") + ":3: '+inf' is not a finite number");
     Write("empty.obj", "# nothing\r\n");
-    ExpectFailedCleanly(Run("'" + P("empty.obj") + "' --press 'Edge(&E)'"), P("empty.obj") + ": no objects");
+    ExpectFailedCleanly(Run("'" + PathOf("empty.obj") + "' --press 'Edge(&E)'"), PathOf("empty.obj") + ": no objects");
 }
 
 // The host refuses a bad call of the plug-in quietly; vexolin-run shows each
@@ -94,8 +97,7 @@ TEST_F(VexolinRun, BadInputGivesOneLineStatus2AndNoOutput) {
 // The real module run the same way makes no such call (every other test
 // here expects status 0).
 TEST_F(VexolinRun, AMisbehavingPluginIsShownAndFailsTheRun) {
-    const Ran ran = Run("'" + P("good.obj") + "' --press 'Edge(&E)' --plugin '" +
-                        MISBEHAVING_PLUGIN_PATH + "'");
+    const Ran ran = Run("'" + PathOf("good.obj") + "' --press 'Edge(&E)' --plugin '" + MISBEHAVING_PLUGIN_PATH + "'");
     EXPECT_EQ(ran.status, 3) << ran.out;
     EXPECT_NE(ran.out.find("vexolin-run: the plug-in misbehaved: MQ_SendMessage(505): no \"pluginsettings\" pair"),
               std::string::npos)
@@ -128,9 +130,9 @@ TEST_F(VexolinRun, OutOfMemoryIsOneLineStatus2AndNoOutput) {
     }
     const std::string limit = "ulimit -v 60000; ";
     auto limited = [&](const std::string &obj) {
-        const std::string command = limit + "'" + VEXOLIN_RUN_PATH + "' --settings '" + P("settings.xml") +
-                                    "' --json '" + P("out.json") + "' --png '" + P("out.png") + "' '" + P(obj) +
-                                    "' --press 'Edge(&E)' 2>&1";
+        const std::string command = limit + "'" + VEXOLIN_RUN_PATH + "' --settings '" + PathOf("settings.xml") +
+                                    "' --json '" + PathOf("out.json") + "' --png '" + PathOf("out.png") + "' '" +
+                                    PathOf(obj) + "' --press 'Edge(&E)' 2>&1";
         Ran ran;
         FILE *pipe = popen(command.c_str(), "r");
         char buffer[4096];
@@ -153,7 +155,7 @@ TEST_F(VexolinRun, OutOfMemoryIsOneLineStatus2AndNoOutput) {
 // --out-dir made when missing, --quiet printing nothing on success (and
 // only the table in a batch), --version naming the project's version.
 TEST_F(VexolinRun, OutDirQuietAndVersion) {
-    const std::string tool = std::string("'") + VEXOLIN_RUN_PATH + "' --settings '" + P("settings.xml") + "' ";
+    const std::string tool = std::string("'") + VEXOLIN_RUN_PATH + "' --settings '" + PathOf("settings.xml") + "' ";
     auto shell = [](const std::string &command) {
         Ran ran;
         FILE *pipe = popen((command + " 2>&1").c_str(), "r");
@@ -165,28 +167,32 @@ TEST_F(VexolinRun, OutDirQuietAndVersion) {
         return ran;
     };
     Write("broken-settings.xml", "<settings");
-    const Ran quiet = shell(std::string("'") + VEXOLIN_RUN_PATH + "' --settings '" + P("broken-settings.xml") +
-                            "' -q --json '" + P("q.json") + "' --index 99 --press Vertex --group 'select by index' '" +
-                            P("good.obj") + "'");
+    const Ran quiet =
+        shell(std::string("'") + VEXOLIN_RUN_PATH + "' --settings '" + PathOf("broken-settings.xml") + "' -q --json '" +
+              PathOf("q.json") + "' --index 99 --press Vertex --group 'select by index' '" + PathOf("good.obj") + "'");
     EXPECT_EQ(quiet.status, 0);
     EXPECT_EQ(quiet.out, "");
     EXPECT_TRUE(fs::exists(dir_ / "q.json"));
 
-    const Ran batch = shell(tool + "-q --batch --press 'Edge(&E)' --out-dir '" + P("new/deeper") + "' '" + P("good.obj") + "'");
+    const Ran batch = shell(tool + "-q --batch --press 'Edge(&E)' --out-dir '" + PathOf("new/deeper") + "' '" +
+                            PathOf("good.obj") + "'");
     EXPECT_EQ(batch.status, 0) << batch.out;
-    EXPECT_EQ(batch.out, "file\tobjects\tvertices\tlines\tfaces\tstatus\n" + P("good.obj") + "\t1\t0\t4\t0\tok\n");
+    EXPECT_EQ(batch.out, "file\tobjects\tvertices\tlines\tfaces\tstatus\n" + PathOf("good.obj") + "\t1\t0\t4\t0\tok\n");
     EXPECT_TRUE(fs::exists(dir_ / "new" / "deeper" / "good.json"));
     EXPECT_TRUE(fs::exists(dir_ / "new" / "deeper" / "good.png"));
 
     // A batch that writes nothing makes no folder; two files of one name
     // would overwrite each other's outputs and are refused.
     Write("bad.obj", "v 0 0\n");
-    EXPECT_EQ(shell(tool + "-q --batch --press 'Edge(&E)' --out-dir '" + P("unmade") + "' '" + P("bad.obj") + "'").status, 2);
+    EXPECT_EQ(
+        shell(tool + "-q --batch --press 'Edge(&E)' --out-dir '" + PathOf("unmade") + "' '" + PathOf("bad.obj") + "'")
+            .status,
+        2);
     EXPECT_FALSE(fs::exists(dir_ / "unmade"));
     fs::create_directories(dir_ / "other");
     fs::copy_file(dir_ / "good.obj", dir_ / "other" / "good.obj");
-    const Ran twice = shell(tool + "--batch --press 'Edge(&E)' --out-dir '" + P("out2") + "' '" + P("good.obj") + "' '" +
-                            P("other/good.obj") + "'");
+    const Ran twice = shell(tool + "--batch --press 'Edge(&E)' --out-dir '" + PathOf("out2") + "' '" +
+                            PathOf("good.obj") + "' '" + PathOf("other/good.obj") + "'");
     EXPECT_EQ(twice.status, 2);
     EXPECT_NE(twice.out.find("would both write"), std::string::npos) << twice.out;
 
@@ -197,8 +203,9 @@ TEST_F(VexolinRun, OutDirQuietAndVersion) {
 
 TEST_F(VexolinRun, BatchReportsEachFileAndCarriesOnPastErrors) {
     Write("bad.obj", "v 0 0\n");
-    const std::string command = std::string("'") + VEXOLIN_RUN_PATH + "' --settings '" + P("settings.xml") +
-                                "' --batch --press 'Edge(&E)' '" + P("bad.obj") + "' '" + P("good.obj") + "' 2>&1";
+    const std::string command = std::string("'") + VEXOLIN_RUN_PATH + "' --settings '" + PathOf("settings.xml") +
+                                "' --batch --press 'Edge(&E)' '" + PathOf("bad.obj") + "' '" + PathOf("good.obj") +
+                                "' 2>&1";
     FILE *pipe = popen(command.c_str(), "r");
     std::string out;
     char buffer[4096];
@@ -206,13 +213,14 @@ TEST_F(VexolinRun, BatchReportsEachFileAndCarriesOnPastErrors) {
     while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
     const int raw = pclose(pipe);
     EXPECT_EQ(WEXITSTATUS(raw), 2) << out;
-    EXPECT_NE(out.find("[1/2] " + P("bad.obj")), std::string::npos) << out;
-    EXPECT_NE(out.find("[2/2] " + P("good.obj")), std::string::npos) << out;
+    EXPECT_NE(out.find("[1/2] " + PathOf("bad.obj")), std::string::npos) << out;
+    EXPECT_NE(out.find("[2/2] " + PathOf("good.obj")), std::string::npos) << out;
     EXPECT_NE(out.find("file\tobjects\tvertices\tlines\tfaces\tstatus"), std::string::npos) << out;
-    EXPECT_NE(out.find(P("bad.obj") + "\t0\t0\t0\t0\terror: " + P("bad.obj") + ":1: a vertex needs three coordinates"),
+    EXPECT_NE(out.find(PathOf("bad.obj") + "\t0\t0\t0\t0\terror: " + PathOf("bad.obj") +
+                       ":1: a vertex needs three coordinates"),
               std::string::npos)
         << out;
-    EXPECT_NE(out.find(P("good.obj") + "\t"), std::string::npos) << out;
+    EXPECT_NE(out.find(PathOf("good.obj") + "\t"), std::string::npos) << out;
 }
 
 // The whole way through the plug-in's command dialog. Both slopes of the
@@ -223,7 +231,7 @@ TEST_F(VexolinRun, RidgeOnTheSampleRoofSelectsTheRidgeLines) {
     const Ran ran = Run(std::string("'") + VEXOLIN_SAMPLES_DIR + "/roof.obj' --press 'Ridge(&R)' --current roof");
     ASSERT_EQ(ran.status, 0) << ran.out;
     EXPECT_NE(ran.out.find("Ridge(&R)"), std::string::npos) << ran.out;
-    EXPECT_NE(ran.out.find("picture written to " + P("out.png")), std::string::npos) << ran.out;
+    EXPECT_NE(ran.out.find("picture written to " + PathOf("out.png")), std::string::npos) << ran.out;
     std::ifstream in(dir_ / "out.json");
     const auto json = nlohmann::json::parse(in);
     EXPECT_EQ(json["command"]["number"], 15);

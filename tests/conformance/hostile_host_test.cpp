@@ -10,12 +10,12 @@
 #include <climits>
 
 #include "commands/command_table.h"
-#include "tests/endtoend/dialog_fixture.h"
+#include "tests/support/dialog_fixture.h"
 
 namespace {
 
 namespace tk = standin::toolkit;
-using endtoend::Selection;
+using testsupport::Selection;
 
 class HostileHost : public ::testing::Test {
 protected:
@@ -23,8 +23,8 @@ protected:
         module = &testsupport::BoundPlugin();
         standin::DefaultSettings().Clear();
         standin::SetHostSettings(&standin::DefaultSettings());
-        endtoend::BuildRichDocument(doc);
-        before = endtoend::SelectionOf(doc);
+        testsupport::BuildRichDocument(doc);
+        before = testsupport::SelectionOf(doc);
     }
     void TearDown() override {
         standin::ClearHostileAnswers();
@@ -60,14 +60,14 @@ TEST_F(HostileHost, ImpossibleCountsFailTheRunAndChangeNothing) {
     negativePoints.facePointCount = -3;
     for (const char *label : kTableCommands) {
         EXPECT_EQ(Press(negative, label), 0) << label;
-        EXPECT_EQ(endtoend::SelectionOf(doc), before) << label;
+        EXPECT_EQ(testsupport::SelectionOf(doc), before) << label;
         EXPECT_EQ(Press(negativePoints, label), 0) << label;
-        EXPECT_EQ(endtoend::SelectionOf(doc), before) << label;
+        EXPECT_EQ(testsupport::SelectionOf(doc), before) << label;
     }
     // A walk does not take a negative count for an empty object.
     for (const char *label : kWalkCommands) {
         EXPECT_EQ(Press(negative, label), 0) << label;
-        EXPECT_EQ(endtoend::SelectionOf(doc), before) << label;
+        EXPECT_EQ(testsupport::SelectionOf(doc), before) << label;
     }
 }
 
@@ -82,7 +82,7 @@ TEST_F(HostileHost, NegativeVertexCountFailsTheFaceStepToo) {
     const int result = module->MQModifySelect(0, doc.Handle());
     standin::ClearHostileAnswers();
     EXPECT_EQ(result, 0);
-    EXPECT_EQ(endtoend::SelectionOf(doc), before);
+    EXPECT_EQ(testsupport::SelectionOf(doc), before);
 }
 
 TEST_F(HostileHost, FaceTooLargeForTheAddressSpaceFailsTheRun) {
@@ -94,7 +94,7 @@ TEST_F(HostileHost, FaceTooLargeForTheAddressSpaceFailsTheRun) {
     huge.facePointCount = INT_MAX;
     for (const char *label : kTableCommands) {
         EXPECT_EQ(Press(huge, label), 0) << label;
-        EXPECT_EQ(endtoend::SelectionOf(doc), before) << label;
+        EXPECT_EQ(testsupport::SelectionOf(doc), before) << label;
     }
 }
 
@@ -132,7 +132,7 @@ TEST_F(HostileHost, PointsNamingNoVertexSlotFailTheRunAndChangeNothing) {
                                      command.family == vexolin::Family::Duplicate;
             if (!readsPoints) continue;
             EXPECT_EQ(Press(answers, command.label, command.group), 0) << command.label << ", points " << named;
-            EXPECT_EQ(endtoend::SelectionOf(doc), before) << command.label << ", points " << named;
+            EXPECT_EQ(testsupport::SelectionOf(doc), before) << command.label << ", points " << named;
         }
     }
     EXPECT_TRUE(standin::RecordedMisbehaviour().empty());

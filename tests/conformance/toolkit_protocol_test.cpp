@@ -15,28 +15,29 @@ namespace {
 
 namespace tk = standin::toolkit;
 
-void *W(const void *p) { return const_cast<void *>(p); }
+// A keyword or a value as the pointer-sized word of a keyword list.
+void *Word(const void *p) { return const_cast<void *>(p); }
 
 int32_t Create(const char *kind) {
     int32_t id = -5;
-    void *v[] = {W("type"), W(kind), W("id"), &id, nullptr, nullptr};
+    void *v[] = {Word("type"), Word(kind), Word("id"), &id, nullptr, nullptr};
     MQWidget_Value(0, MQ_WIDGET_CREATE, v);
     return id;
 }
 
 int Set(int32_t id, const char *keyword, const void *value) {
-    void *v[] = {W(keyword), W(value), nullptr, nullptr};
+    void *v[] = {Word(keyword), Word(value), nullptr, nullptr};
     return MQWidget_Value(id, MQ_WIDGET_SET_PROPERTY, v);
 }
 
 int Get(int32_t id, const char *keyword, void *out) {
-    void *v[] = {W(keyword), out, nullptr, nullptr};
+    void *v[] = {Word(keyword), out, nullptr, nullptr};
     return MQWidget_Value(id, MQ_WIDGET_GET_PROPERTY, v);
 }
 
 int AddChild(int32_t parent, int32_t child, int code = MQ_WIDGET_ADD_CHILD) {
     int32_t result = -1;
-    void *v[] = {W("child"), &child, W("result"), &result, nullptr, nullptr};
+    void *v[] = {Word("child"), &child, Word("result"), &result, nullptr, nullptr};
     MQWidget_Value(parent, code, v);
     return result;
 }
@@ -85,7 +86,7 @@ TEST_F(Toolkit, RefusedSetsChangeNothingAndAreRecorded) {
 
     // A list whose second property is bad sets neither.
     uint8_t off = 0;
-    void *both[] = {W("checked"), &off, W("bogus"), &off, nullptr, nullptr};
+    void *both[] = {Word("checked"), &off, Word("bogus"), &off, nullptr, nullptr};
     EXPECT_EQ(MQWidget_Value(check, MQ_WIDGET_SET_PROPERTY, both), 0);
     ExpectRefused(seen, "bogus");
 
@@ -112,11 +113,11 @@ TEST_F(Toolkit, CreationLookupAndDestructionRules) {
     EXPECT_NE(tk::FirstViolation().find("unknown widget kind"), std::string::npos);
 
     int32_t main = -1;
-    void *look[] = {W("system"), W("main_window"), W("result"), &main, nullptr, nullptr};
+    void *look[] = {Word("system"), Word("main_window"), Word("result"), &main, nullptr, nullptr};
     EXPECT_EQ(MQWidget_Value(0, MQ_WIDGET_GET_SYSTEM, look), 1);
     EXPECT_EQ(main, tk::kMainWindowId);
     int32_t other = -1;
-    void *bad[] = {W("system"), W("desktop"), W("result"), &other, nullptr, nullptr};
+    void *bad[] = {Word("system"), Word("desktop"), Word("result"), &other, nullptr, nullptr};
     EXPECT_EQ(MQWidget_Value(0, MQ_WIDGET_GET_SYSTEM, bad), 0);
     EXPECT_EQ(other, -1);
 
@@ -181,8 +182,8 @@ int MQ_CALL Record(void *context, void **values, void *closure) {
 
 int AddHandler(int32_t id, const char *type, const char *name, bool prior) {
     uint8_t p = prior ? 1 : 0;
-    void *v[] = {W("type"), W(type), W("proc"), reinterpret_cast<void *>(&Record), W("pointer"), W(name),
-                 W("prior"), &p, nullptr, nullptr};
+    void *v[] = {Word("type"),    Word(type), Word("proc"),  reinterpret_cast<void *>(&Record),
+                 Word("pointer"), Word(name), Word("prior"), &p, nullptr, nullptr};
     return MQWidget_Value(id, MQ_WIDGET_ADD_EVENT, v);
 }
 
@@ -232,7 +233,7 @@ TEST_F(Toolkit, ScriptedRunsOfARawDialog) {
     Set(ok, "modalresult", &three);
 
     int32_t result = -1;
-    void *modal[] = {W("type"), W("modal"), W("result"), &result, nullptr, nullptr};
+    void *modal[] = {Word("type"), Word("modal"), Word("result"), &result, nullptr, nullptr};
     tk::SetScript({tk::Action::ClickId(check), tk::Action::Click("OK")});
     EXPECT_EQ(MQWidget_Value(dialog, MQ_WIDGET_WINDOW_COMMAND, modal), 1);
     EXPECT_EQ(result, 3);
@@ -251,7 +252,7 @@ TEST_F(Toolkit, ScriptedRunsOfARawDialog) {
     EXPECT_EQ(tk::ModalRuns().back().end, tk::RunEnd::ScriptError);
 
     // Window commands only on dialogs; "close" outside a run does nothing.
-    void *close[] = {W("type"), W("close"), W("code"), W("ok"), nullptr, nullptr};
+    void *close[] = {Word("type"), Word("close"), Word("code"), Word("ok"), nullptr, nullptr};
     EXPECT_EQ(MQWidget_Value(dialog, MQ_WIDGET_WINDOW_COMMAND, close), 1);
     EXPECT_EQ(MQWidget_Value(ok, MQ_WIDGET_WINDOW_COMMAND, modal), 0);
     EXPECT_EQ(tk::Violations().size(), 1u);

@@ -5,9 +5,17 @@
 
 #include "host/host_api.h"
 #include "plugin/vexolin.h"
-#include "tests/endtoend/dialog_fixture.h"
+#include "tests/support/dialog_fixture.h"
 
 namespace endtoend {
+
+namespace tk = standin::toolkit;
+using testsupport::BuildRichDocument;
+using testsupport::DialogTest;
+using testsupport::Selection;
+using testsupport::SelectionOf;
+using testsupport::StoredOption;
+
 namespace {
 
 struct Button {

@@ -5,11 +5,16 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/endtoend/dialog_fixture.h"
+#include "tests/support/dialog_fixture.h"
 #include "tests/support/child_process.h"
 #include "tests/support/meshes.h"
 
 namespace endtoend {
+
+namespace tk = standin::toolkit;
+using testsupport::DialogTest;
+using testsupport::StoredOption;
+
 namespace {
 
 class DialogOptions : public DialogTest {

@@ -1,9 +1,13 @@
 // The dialog as the toolkit holds it while it runs: title, groups and their
 // buttons in order, the controls' properties, and the angle ranges that
 // follow the stored "Supplement" switch.
-#include "tests/endtoend/dialog_fixture.h"
+#include "tests/support/dialog_fixture.h"
 
 namespace endtoend {
+
+namespace tk = standin::toolkit;
+using testsupport::DialogTest;
+
 namespace {
 
 // The texts of every widget of `kind` below `root`, in tree order.

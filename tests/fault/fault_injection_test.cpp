@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "commands/command_table.h"
-#include "tests/endtoend/dialog_fixture.h"
+#include "tests/support/dialog_fixture.h"
 #include "tests/fault/allocation_hooks.h"
 
 namespace {
 
 namespace tk = standin::toolkit;
-using endtoend::Selection;
+using testsupport::Selection;
 
 const char *const kOptionKeys[] = {"face", "local", "suppl", "range", "angle1", "angle2", "PosX", "PosY"};
 
@@ -64,16 +64,16 @@ protected:
             tk::AppendScript(actions);
         });
         standin::Document doc;
-        endtoend::BuildRichDocument(doc);
-        before_ = endtoend::SelectionOf(doc);
+        testsupport::BuildRichDocument(doc);
+        before_ = testsupport::SelectionOf(doc);
         tk::SetScript({});
         faultinject::Arm(failAt);
         Outcome out;
         out.result = module.MQModifySelect(0, doc.Handle());
         tally = faultinject::Disarm();
-        out.selection = endtoend::SelectionOf(doc);
+        out.selection = testsupport::SelectionOf(doc);
         for (const char *key : kOptionKeys)
-            if (auto text = endtoend::StoredOption(key)) out.stored[key] = *text;
+            if (auto text = testsupport::StoredOption(key)) out.stored[key] = *text;
         EXPECT_EQ(standin::FirstMisbehaviour(), "");
         tk::Reset();
         return out;

@@ -6,7 +6,7 @@
 // chosen by its button in the real module's dialog through MQModifySelect.
 // Nothing may crash, the module may make no request the toolkit refuses, and
 // every command must leave exactly the selection that the literal
-// references (tests/unit/select/reference/) leave on a copy of the document,
+// references (tests/support/reference/) leave on a copy of the document,
 // routed as the dispatcher routes it; the module may name nothing the host
 // has to refuse.
 //
@@ -35,9 +35,9 @@
 #include "tests/fuzz/support/fuzz_module.h"
 #include "tests/fuzz/support/fuzz_support.h"
 #include "tests/support/plugin_module.h"
-#include "tests/unit/select/reference/axis_polygon_index_reference.h"
-#include "tests/unit/select/reference/edge_ridge_reference.h"
-#include "tests/unit/select/reference/neighbor_reference.h"
+#include "tests/support/reference/axis_polygon_index_reference.h"
+#include "tests/support/reference/edge_ridge_reference.h"
+#include "tests/support/reference/neighbor_reference.h"
 
 namespace tk = standin::toolkit;
 

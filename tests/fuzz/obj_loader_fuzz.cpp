@@ -14,6 +14,8 @@
 #include "standin/cli/obj_loader.h"
 #include "tests/fuzz/support/fuzz_support.h"
 
+namespace cli = standin::cli;
+
 namespace {
 
 const char *const kName = "fuzz.obj";
@@ -87,10 +89,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     standin::Document doc;
     doc.AddObject("before");
     doc.ObjectAt(0)->AddVertex({1.0f, 2.0f, 3.0f});
-    std::vector<vexcli::LoadedObject> loaded;
+    std::vector<cli::LoadedObject> loaded;
     try {
-        loaded = vexcli::LoadObjText(bytes, kName, doc);
-    } catch (const vexcli::InputError &e) {
+        loaded = cli::LoadObjText(bytes, kName, doc);
+    } catch (const cli::InputError &e) {
         const std::string message = e.what();
         FUZZ_CHECK(message.rfind(kName, 0) == 0, "the message does not start with the file: %s", message.c_str());
         FUZZ_CHECK(message.find('\n') == std::string::npos, "the message is not one line: %s", message.c_str());
@@ -98,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                    "a refused file changed the document: %s", message.c_str());
         return 0;
     }
-    for (const vexcli::LoadedObject &info : loaded) {
+    for (const cli::LoadedObject &info : loaded) {
         const standin::Object *o = doc.ObjectAt(info.documentIndex);
         FUZZ_CHECK(info.documentIndex >= 1 && o != nullptr, "object slot %d is not a new object", info.documentIndex);
         FUZZ_CHECK(info.fileVertex.size() == static_cast<size_t>(o->VertexCount()),
@@ -120,8 +122,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const std::string written = WriteObj(doc, 1);
     standin::Document again;
     try {
-        vexcli::LoadObjText(written, kName, again);
-    } catch (const vexcli::InputError &e) {
+        cli::LoadObjText(written, kName, again);
+    } catch (const cli::InputError &e) {
         FUZZ_CHECK(false, "the loaded mesh, written back, is refused: %s", e.what());
     }
     std::string why;

@@ -14,6 +14,8 @@
 #include "standin/cli/scene.h"
 #include "tests/fuzz/support/fuzz_support.h"
 
+namespace cli = standin::cli;
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -57,7 +59,7 @@ void BuildDocument(standin::Document &doc) {
     doc.currentObject = 1;
 }
 
-std::string State(const standin::Document &doc) { return vexcli::SelectionToJson(doc, {}).dump(); }
+std::string State(const standin::Document &doc) { return cli::SelectionToJson(doc, {}).dump(); }
 
 } // namespace
 
@@ -68,10 +70,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         out.write(reinterpret_cast<const char *>(data), static_cast<std::streamsize>(size));
         FUZZ_CHECK(out.good(), "cannot write %s", file.c_str());
     }
-    vexcli::SceneSetup scene;
+    cli::SceneSetup scene;
     try {
-        scene = vexcli::ReadSceneFile(file.string());
-    } catch (const vexcli::InputError &e) {
+        scene = cli::ReadSceneFile(file.string());
+    } catch (const cli::InputError &e) {
         const std::string message = e.what();
         FUZZ_CHECK(message.rfind(file.string() + ": ", 0) == 0, "the message does not start with the file: %s",
                    message.c_str());
@@ -83,14 +85,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     BuildDocument(doc);
     const std::string before = State(doc);
     try {
-        vexcli::ApplyScene(scene, doc);
-    } catch (const vexcli::InputError &e) {
+        cli::ApplyScene(scene, doc);
+    } catch (const cli::InputError &e) {
         FUZZ_CHECK(State(doc) == before, "a refused scene (%s) changed the document", e.what());
         return 0;
     }
 
     // The state written out starts the next run in the same state.
-    const std::string written = vexcli::SelectionToJson(doc, {}).dump();
+    const std::string written = cli::SelectionToJson(doc, {}).dump();
     {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         out << written;
@@ -98,8 +100,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     standin::Document next;
     BuildDocument(next);
     try {
-        vexcli::ApplyScene(vexcli::ReadSceneFile(file.string()), next);
-    } catch (const vexcli::InputError &e) {
+        cli::ApplyScene(cli::ReadSceneFile(file.string()), next);
+    } catch (const cli::InputError &e) {
         FUZZ_CHECK(false, "the state written after a scene was applied is refused: %s\n  %s", e.what(),
                    written.c_str());
     }

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "mesh/cmq_walk.h"
+#include "tests/support/element_walks.h"
 #include "tests/support/meshes.h"
 #include "tests/unit/unit_fixture.h"
 

@@ -8,7 +8,7 @@
 
 #include "plugin/vexolin.h"
 #include "tests/support/meshes.h"
-#include "tests/unit/select/reference/neighbor_reference.h"
+#include "tests/support/reference/neighbor_reference.h"
 #include "tests/unit/unit_fixture.h"
 
 namespace {
@@ -36,7 +36,7 @@ struct Snapshot {
     }
 };
 
-Snapshot Of(const standin::Object &o) { return {o.SelectedVertices(), o.SelectedLines(), o.SelectedFaces()}; }
+Snapshot SnapshotOf(const standin::Object &o) { return {o.SelectedVertices(), o.SelectedLines(), o.SelectedFaces()}; }
 
 // Two objects with the same mesh and selection: a strip of three quads, a
 // two-point face, and twins (vertex 8 near 1, vertex 9 exactly at 2).
@@ -79,20 +79,21 @@ TEST_F(NeighborDispatch, EachCommandRunsItsOwnOperationOnTheCurrentObjectOnly) {
             AddScene(viaPlugin);
             AddScene(expected);
             viaPlugin.currentObject = expected.currentObject = 1;
-            const Snapshot untouched = Of(*viaPlugin.ObjectAt(0));
+            const Snapshot untouched = SnapshotOf(*viaPlugin.ObjectAt(0));
 
             EXPECT_EQ(Run(viaPlugin, command, all), 1);
             cmq::CMQObject current{standin::Document::HandleOf(expected.ObjectAt(1)), expected.Handle()};
             reference::Run(current, command);
 
-            EXPECT_EQ(Of(*viaPlugin.ObjectAt(1)), Of(*expected.ObjectAt(1))) << command << (all ? " all" : "");
+            EXPECT_EQ(SnapshotOf(*viaPlugin.ObjectAt(1)), SnapshotOf(*expected.ObjectAt(1)))
+                << command << (all ? " all" : "");
             // Object 0 keeps its selection, except that 24 and 25 clear the
             // face or line selection of the whole document.
             Snapshot other = untouched;
             if (command == 24) other.faces.clear();
             if (command == 25) other.lines.clear();
-            EXPECT_EQ(Of(*viaPlugin.ObjectAt(0)), other) << command << (all ? " all" : "");
-            outcomes.insert(Of(*viaPlugin.ObjectAt(1)));
+            EXPECT_EQ(SnapshotOf(*viaPlugin.ObjectAt(0)), other) << command << (all ? " all" : "");
+            outcomes.insert(SnapshotOf(*viaPlugin.ObjectAt(1)));
         }
     }
     // Every command leaves a different selection on this scene (19 adds
@@ -105,10 +106,10 @@ TEST_F(NeighborDispatch, NoCurrentObjectChangesNothingAnywhere) {
     AddScene(doc);
     doc.AddEmptySlot();
     doc.currentObject = 2;
-    const Snapshot before = Of(Obj(0));
+    const Snapshot before = SnapshotOf(Obj(0));
     for (int command = 16; command <= 25; ++command) {
         EXPECT_EQ(Run(doc, command, false), 1);
-        EXPECT_EQ(Of(Obj(0)), before) << command;
+        EXPECT_EQ(SnapshotOf(Obj(0)), before) << command;
     }
 }
 

@@ -1,12 +1,12 @@
 // Commands 14 and 15 against a literal reference: thousands of small random
 // documents, each built twice, one copy run through the reference
-// (reference/edge_ridge_reference.h: the mesh model's queries, a map of edge
-// keys to every occurrence in the order found) and one through the command,
-// which groups lines by sorting them by their smaller vertex or, for odd
-// indices, through a hash map of edge keys. Compared: the result, every
-// object's final selection, and the selection changes in call order. The
-// suite runs once with side threads off and once with four threads, side
-// tasks started for every document however small.
+// (tests/support/reference/edge_ridge_reference.h: the mesh model's
+// queries, a map of edge keys to every occurrence in the order found) and
+// one through the command, which groups lines by sorting them by their
+// smaller vertex or, for odd indices, through a hash map of edge keys.
+// Compared: the result, every object's final selection, and the selection
+// changes in call order. The suite runs once with side threads off and once
+// with four threads, side tasks started for every document however small.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -19,7 +19,7 @@
 #include "select/parallel.h"
 #include "standin/core/call_log.h"
 #include "standin/core/document.h"
-#include "tests/unit/select/reference/edge_ridge_reference.h"
+#include "tests/support/reference/edge_ridge_reference.h"
 #include "tests/unit/unit_fixture.h"
 
 namespace {

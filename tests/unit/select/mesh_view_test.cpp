@@ -8,8 +8,8 @@
 #include <random>
 #include <vector>
 
-#include "mesh/cmq_walk.h"
 #include "mesh/mesh_view.h"
+#include "tests/support/element_walks.h"
 #include "tests/unit/unit_fixture.h"
 
 namespace {

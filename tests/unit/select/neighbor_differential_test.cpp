@@ -17,7 +17,7 @@
 #include "plugin/command_dispatch.h"
 #include "select/parallel.h"
 #include "standin/core/host_checks.h"
-#include "tests/unit/select/reference/neighbor_reference.h"
+#include "tests/support/reference/neighbor_reference.h"
 #include "tests/unit/unit_fixture.h"
 
 namespace {

@@ -68,8 +68,8 @@ TEST_F(SettingsTest, FirstRunYieldsDefaultsAndAnEmptySection) {
 }
 
 TEST_F(SettingsTest, SectionNameComesFromTheIdPair) {
-    EXPECT_EQ(mqsetting::SectionName(0x6D2B5F14, 0x39C4E8A7), kSection);
-    EXPECT_EQ(mqsetting::SectionName(0, 0xFFFFFFFF), "Plugin-00000000-FFFFFFFF");
+    EXPECT_EQ(settings::SectionName(0x6D2B5F14, 0x39C4E8A7), kSection);
+    EXPECT_EQ(settings::SectionName(0, 0xFFFFFFFF), "Plugin-00000000-FFFFFFFF");
 
     OtherPlugin other;
     const std::unique_ptr<MQSetting> setting(other.OpenSetting());

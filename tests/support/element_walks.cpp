@@ -1,4 +1,4 @@
-#include "mesh/cmq_walk.h"
+#include "tests/support/element_walks.h"
 
 #include <cstddef>
 #include <new>
@@ -15,8 +15,7 @@ namespace {
 // record (with its shared pointer's count) is kept as the one spare block of
 // its type and handed to the next record: a walk allocates once, not once
 // per element. A record still held when the next is made simply gets fresh
-// memory. Walks run on the host's one user-interface thread, so the spare
-// needs no lock.
+// memory. Walks run on the test's one thread, so the spare needs no lock.
 template <class T>
 class RecordAllocator {
 public:
@@ -41,7 +40,7 @@ public:
     friend bool operator==(const RecordAllocator &, const RecordAllocator &) { return true; }
 
 private:
-    // Freed when the module is unloaded.
+    // Freed when the program ends.
     struct Spare {
         void *block = nullptr;
         Spare() = default;

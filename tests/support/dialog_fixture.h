@@ -16,7 +16,7 @@
 #include "standin/toolkit/toolkit.h"
 #include "tests/support/plugin_module.h"
 
-namespace endtoend {
+namespace testsupport {
 
 namespace tk = standin::toolkit;
 
@@ -90,4 +90,4 @@ protected:
     testsupport::PluginModule *module = nullptr;
 };
 
-} // namespace endtoend
+} // namespace testsupport

@@ -14,7 +14,7 @@
 
 #include "host/host_api.h"
 #include "mesh/cmq_object.h"
-#include "mesh/cmq_walk.h"
+#include "tests/support/element_walks.h"
 #include "commands/options.h"
 #include "select/ridge_window.h"
 #include "mesh/vector_math.h"

@@ -1,18 +1,16 @@
-// Walks over the live faces and live vertices of an object, in ascending
-// index order, and the short-lived face and vertex records they hand out.
-//
-// The commands read an object through select/mesh_view.h, once per command.
-// These walks are the element-by-element model beneath it, asking the host
-// at every step: the tests' literal references are written in them.
+// The element-by-element model of an object that the tests' literal
+// references are written in: walks over the live faces and live vertices of
+// an object, in ascending index order, and the short-lived face and vertex
+// records they hand out. Every step asks the host; the plug-in's commands do
+// not use these walks (they read an object through their mesh view).
 //
 // A live face has at least one point; a live vertex is used by at least one
 // face corner. The slot count is read from the host again at every AtEnd,
 // so a walk always reflects the object as the host holds it. A count or a
 // face's point count below zero is no answer a walk can use: the walk throws
-// BadHostAnswer (mesh/host_count.h), and the command fails whole. A record's
-// memory is reused by the next record of its kind once the record is
-// released, so a walk that releases each record before the next allocates
-// once, not once per element.
+// BadHostAnswer (mesh/host_count.h). A record's memory is reused by the next
+// record of its kind once the record is released, so a walk that releases
+// each record before the next allocates once, not once per element.
 //
 // Usual loop:
 //   for (auto it = FirstFace(obj); !AtEnd(it); Next(it)) { auto face = *it; ... }

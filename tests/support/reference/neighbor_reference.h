@@ -13,7 +13,7 @@
 
 #include "host/host_api.h"
 #include "mesh/cmq_object.h"
-#include "mesh/cmq_walk.h"
+#include "tests/support/element_walks.h"
 
 namespace reference {
 

@@ -1,10 +1,10 @@
-#include "tests/endtoend/dialog_fixture.h"
+#include "tests/support/dialog_fixture.h"
 
 #include <ostream>
 
 #include "tests/support/meshes.h"
 
-namespace endtoend {
+namespace testsupport {
 
 Selection SelectionOf(const standin::Document &doc) {
     Selection s;
@@ -82,4 +82,4 @@ std::optional<std::string> StoredOption(const char *key) {
     return std::string(node.text().get());
 }
 
-} // namespace endtoend
+} // namespace testsupport
