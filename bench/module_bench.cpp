@@ -142,9 +142,7 @@ void CommandBench(benchmark::State &state, int faces, const vexolin::CommandInfo
         }
     }
     // One more run outside the timed region, for the command's peak extra
-    // heap use (the plug-in's and the host's) per face line. Buffers the
-    // plug-in's scratch pool kept from the timed runs (at most 16 MB) are
-    // reused here and not counted.
+    // heap use (the plug-in's and the host's) per face line.
     benchsupport::SetSelection(mesh.Object(), start);
     tk::SetScript({tk::Action::Click(command.label, command.group)});
     allocmeter::StartPeak();

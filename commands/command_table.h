@@ -57,11 +57,11 @@ enum class Command : int32_t {
 enum class Family : uint8_t {
     Axis,      // 1-9, select/axis
     Polygon,   // 10-13, select/polygon
-    EdgeRidge, // 14-15, select/edge_ridge
-    Neighbor,  // 16-23, select/neighbor
-    Duplicate, // 24-25, select/duplicate
-    Clear,     // 26-28, select/index_clear
-    Index,     // 29-30, select/index_clear
+    EdgeRidge, // 14-15, select/edge and select/ridge
+    Neighbor,  // 16-23, select/conversions
+    Duplicate, // 24-25, select/duplicates
+    Clear,     // 26-28, select/clear
+    Index,     // 29-30, select/index
 };
 
 struct CommandInfo {

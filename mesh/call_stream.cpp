@@ -4,7 +4,7 @@ namespace cmq {
 
 template <std::size_t N>
 void CallStream<N>::AppendOther(const Call &call) {
-    std::vector<int32_t> &words = *words_;
+    std::vector<int32_t> &words = words_;
     if (open_ && Continues(call)) {
         if (isRun_) {
             ++words[at_ + N + 1];

@@ -36,9 +36,9 @@ void MeshView::ReadMatrix(float (&matrix)[16]) const {
 
 void MeshView::ReadFaces() {
     ReadVertexSlots();
-    std::vector<int32_t> &faceIndex = *faceIndex_;
-    std::vector<uint32_t> &faceStart = *faceStart_;
-    std::vector<int32_t> &points = *points_;
+    std::vector<int32_t> &faceIndex = faceIndex_;
+    std::vector<uint32_t> &faceStart = faceStart_;
+    std::vector<int32_t> &points = points_;
     // Quads are typical; a host reporting very many slots does not get a
     // huge reservation up front, the lists grow as faces arrive instead.
     const std::size_t slots = ReadFaceSlots();
@@ -71,13 +71,12 @@ void MeshView::CheckPoints(std::span<const int32_t> points) const {
 
 void MeshView::ReadPositions() {
     const std::size_t usedSlots = usedSlots_;
-    std::vector<cmq::CMQVec3> &positions = *positions_;
+    std::vector<cmq::CMQVec3> &positions = positions_;
     if (!positions.empty()) return;
     // Which slots the faces use, then their positions in slot order.
-    ScratchVector<uint8_t> usedVector;
-    std::vector<uint8_t> &used = *usedVector;
+    std::vector<uint8_t> used;
     used.assign(usedSlots, 0);
-    for (const int32_t p : *points_) used[static_cast<std::size_t>(p)] = 1;
+    for (const int32_t p : points_) used[static_cast<std::size_t>(p)] = 1;
     positions.assign(usedSlots, cmq::CMQVec3{});
     for (std::size_t v = 0; v < usedSlots; ++v)
         if (used[v] != 0) positions[v] = object_->GetVertexPosition(static_cast<int32_t>(v));

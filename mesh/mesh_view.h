@@ -40,7 +40,6 @@
 
 #include "mesh/cmq_object.h"
 #include "mesh/host_count.h"
-#include "mesh/scratch.h"
 
 namespace cmq {
 
@@ -104,18 +103,18 @@ public:
     void ReadMatrix(float (&matrix)[16]) const;
 
     // Kept faces, ascending by index.
-    std::size_t FaceCount() const { return faceIndex_->size(); }
+    std::size_t FaceCount() const { return faceIndex_.size(); }
     Face FaceAt(std::size_t ordinal) const {
-        const uint32_t first = (*faceStart_)[ordinal];
-        const uint32_t end = (*faceStart_)[ordinal + 1];
-        return {(*faceIndex_)[ordinal], first, {points_->data() + first, end - first}};
+        const uint32_t first = faceStart_[ordinal];
+        const uint32_t end = faceStart_[ordinal + 1];
+        return {faceIndex_[ordinal], first, {points_.data() + first, end - first}};
     }
     Iterator begin() const { return {*this, 0}; }
     Iterator end() const { return {*this, FaceCount()}; }
 
     // Every kept face's points, in face order: one entry per face line.
-    std::span<const int32_t> Points() const { return *points_; }
-    std::size_t LineCount() const { return points_->size(); }
+    std::span<const int32_t> Points() const { return points_; }
+    std::size_t LineCount() const { return points_.size(); }
 
     // Reads the vertex slot count, once (ReadFaces and the vertex reads
     // read it too), and returns it.
@@ -135,9 +134,9 @@ public:
     template <class Visit>
     void VisitLiveVertices(Visit &&visit);
     // The position of vertex v, a point of a kept face, after ReadPositions.
-    cmq::CMQVec3 Position(int32_t v) const { return (*positions_)[static_cast<std::size_t>(v)]; }
+    cmq::CMQVec3 Position(int32_t v) const { return positions_[static_cast<std::size_t>(v)]; }
     // Every read slot's position ((0, 0, 0) for one not read).
-    std::span<const cmq::CMQVec3> Positions() const { return *positions_; }
+    std::span<const cmq::CMQVec3> Positions() const { return positions_; }
 
 private:
     // The reads both ReadFaces and VisitFaces make: for each of `slots` face
@@ -159,10 +158,10 @@ private:
     bool vertexSlotsRead_ = false;
     int32_t vertexSlots_ = 0;
     std::size_t usedSlots_ = 0;
-    ScratchVector<int32_t> faceIndex_;  // per kept face: its host index
-    ScratchVector<uint32_t> faceStart_; // per kept face: first point; then the total
-    ScratchVector<int32_t> points_;
-    ScratchVector<cmq::CMQVec3> positions_; // per vertex slot, once read
+    std::vector<int32_t> faceIndex_;  // per kept face: its host index
+    std::vector<uint32_t> faceStart_; // per kept face: first point; then the total
+    std::vector<int32_t> points_;
+    std::vector<cmq::CMQVec3> positions_; // per vertex slot, once read
 };
 
 template <class Visit>
@@ -189,8 +188,7 @@ std::size_t MeshView::ForEachFaceSlot(std::size_t slots, Keep &&keep, Take &&tak
 template <class Keep, class Visit>
 void MeshView::VisitFaces(Keep &&keep, Visit &&visit, FacePoints read) {
     if (read == FacePoints::Read) ReadVertexSlots();
-    ScratchVector<int32_t> pointsVector;
-    std::vector<int32_t> &points = *pointsVector;
+    std::vector<int32_t> points;
     ForEachFaceSlot(ReadFaceSlots(), keep, [&](int32_t face, std::size_t n, std::size_t first) {
         if (read == FacePoints::Skip) {
             visit(Face{face, static_cast<uint32_t>(first), {}});

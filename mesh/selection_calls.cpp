@@ -30,7 +30,7 @@ bool SelectionCalls::IsLineSelected(int32_t face, int32_t line) const {
 }
 
 void SelectionCalls::AddVertexOnce(int32_t v) {
-    int8_t &added = CacheSlot(*vertexAdded_, v);
+    int8_t &added = CacheSlot(vertexAdded_, v);
     if (added == 1) return;
     added = 1;
     AddVertex(v);

@@ -11,7 +11,6 @@
 
 #include "mesh/cmq_object.h"
 #include "mesh/host_count.h"
-#include "mesh/scratch.h"
 #include "mesh/selection_plan.h"
 
 namespace cmq {
@@ -28,7 +27,7 @@ public:
     // Vertex selection, asked of the host once per vertex and then cached.
     // Only for commands that do not add vertices themselves.
     bool IsVertexSelectedCached(int32_t v) {
-        int8_t &slot = CacheSlot(*vertexSelected_, v);
+        int8_t &slot = CacheSlot(vertexSelected_, v);
         if (slot == kUnknown) slot = IsVertexSelected(v) ? 1 : 0;
         return slot != 0;
     }
@@ -67,8 +66,8 @@ private:
     int objectIndex_;
     const cmq::CMQObject &object_;
     int32_t vertexSlots_ = -1; // read on first use of a cache
-    ScratchVector<int8_t> vertexSelected_; // kUnknown, 0 or 1
-    ScratchVector<int8_t> vertexAdded_;    // 0 or 1
+    std::vector<int8_t> vertexSelected_; // kUnknown, 0 or 1
+    std::vector<int8_t> vertexAdded_;    // 0 or 1
 };
 
 } // namespace cmq

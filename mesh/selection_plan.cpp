@@ -5,7 +5,7 @@
 namespace cmq {
 
 void SelectionPlan::Apply() const noexcept {
-    const std::vector<Run> &runs = *runs_;
+    const std::vector<Run> &runs = runs_;
     for (std::size_t r = 0; r < runs.size(); ++r) {
         const Run &run = runs[r];
         const std::size_t end = r + 1 == runs.size() ? EndOf(run.op) : run.end;

@@ -21,7 +21,6 @@
 
 #include "abi/mq_abi.h"
 #include "mesh/call_stream.h"
-#include "mesh/scratch.h"
 
 namespace cmq {
 
@@ -79,7 +78,7 @@ private:
     }
     std::size_t EndOf(Op op) const { return op == Op::AddLine ? lines_.End() : args_.End(); }
     void StartRun(Op op, int32_t object, std::size_t begin) {
-        std::vector<Run> &runs = *runs_;
+        std::vector<Run> &runs = runs_;
         if (!runs.empty()) runs.back().end = EndOf(runs.back().op);
         runs.push_back({op, object, begin, begin});
         args_.Break();
@@ -89,7 +88,7 @@ private:
     }
 
     MQDocument document_;
-    ScratchVector<Run> runs_;
+    std::vector<Run> runs_;
     CallStream<1> args_;
     CallStream<2> lines_;
     // The kind and object of the last run; a kind no call has before the

@@ -5,7 +5,6 @@
 #include "commands/command_table.h"
 #include "host/host_api.h"
 #include "plugin/command_dispatch.h"
-#include "mesh/scratch.h"
 #include "mesh/selection_plan.h"
 #include "settings/mq_setting.h"
 #include "settings/options_io.h"
@@ -54,14 +53,7 @@ MQBOOL Vexolin::Execute(int index, MQDocument doc) {
     if (!hostapi::IsBound()) return 0;
     document = doc;
     objectUnderWork = CurrentObject(doc);
-    try {
-        return DispatchCommand();
-    } catch (...) {
-        // The run may have failed for want of memory: give back what the
-        // working arrays keep between commands. The export reports failure.
-        cmq::ReleaseScratchPools();
-        throw;
-    }
+    return DispatchCommand(); // a failure throws: the export reports it
 }
 
 cmq::CMQObject Vexolin::CurrentObject(MQDocument doc) {

@@ -6,16 +6,10 @@
 
 #include "mesh/mesh_view.h"
 #include "mesh/selection_calls.h"
-#include "mesh/scratch.h"
 #include "select/vertex_pair_set.h"
 
 namespace selection {
 namespace {
-
-// The view of every live face with its points, kept.
-struct Faces : cmq::MeshView {
-    explicit Faces(const cmq::CMQObject &object) : cmq::MeshView(object) { ReadFaces(); }
-};
 
 // Hands every live face with its points to `visit`, one by one.
 template <class Visit>
@@ -27,7 +21,8 @@ void ForEachFace(const cmq::CMQObject &object, Visit &&visit) {
 // given the start and end vertex and the selection cache.
 template <class Test>
 void AddLinesWhere(const cmq::CMQObject &object, cmq::SelectionPlan &plan, Test test) {
-    const Faces mesh(object);
+    cmq::MeshView mesh(object);
+    mesh.ReadFaces();
     cmq::SelectionCalls sel(object, plan);
     plan.ReserveLines(mesh.LineCount()); // at most every line once
     for (const cmq::MeshView::Face face : mesh) {
@@ -113,14 +108,14 @@ void VertexToLineAll(const cmq::CMQObject &object, cmq::SelectionPlan &plan) {
 }
 
 void FaceToLine(const cmq::CMQObject &object, cmq::SelectionPlan &plan) {
-    const Faces mesh(object);
+    cmq::MeshView mesh(object);
+    mesh.ReadFaces();
     cmq::SelectionCalls sel(object, plan);
     // Every line of a selected face is added, so a line of another selected
     // face on a shared edge is added by that face itself. Only unselected
     // faces need the edge lookup, and only when there are some is the edge
     // set of the selected faces built.
-    cmq::ScratchVector<uint8_t> selectedVector;
-    std::vector<uint8_t> &selected = *selectedVector;
+    std::vector<uint8_t> selected;
     selected.assign(mesh.FaceCount(), 0);
     bool reserved = false;
     bool unselected = false;
@@ -157,7 +152,8 @@ void FaceToLine(const cmq::CMQObject &object, cmq::SelectionPlan &plan) {
 }
 
 void TwoLinesToFace(const cmq::CMQObject &object, cmq::SelectionPlan &plan) {
-    const Faces mesh(object);
+    cmq::MeshView mesh(object);
+    mesh.ReadFaces();
     cmq::SelectionCalls sel(object, plan);
     VertexPairSet edges(mesh.VertexSlots());
     AddEdges(edges, mesh, [&](std::size_t, const cmq::MeshView::Face &face, std::size_t j) {

@@ -9,7 +9,6 @@
 #include "mesh/host_count.h"
 #include "mesh/mesh_view.h"
 #include "select/parallel.h"
-#include "mesh/scratch.h"
 #include "mesh/selection_calls.h"
 #include "select/twin_grid.h"
 
@@ -39,7 +38,7 @@ struct Unbounded {
 class ReachedPoints {
 public:
     explicit ReachedPoints(int32_t slots) : slots_(slots) {
-        state_->assign(static_cast<std::size_t>(slots), State::Unknown);
+        state_.assign(static_cast<std::size_t>(slots), State::Unknown);
     }
     // True the first time v is reached. The point is then decided without
     // a twin unless Queue'd.
@@ -51,14 +50,14 @@ public:
     }
     void Queue(int32_t v) {
         Set(v, State::Queued);
-        order_->push_back(v);
+        order_.push_back(v);
     }
-    bool IsQueued(int32_t v) const { return ((*state_)[static_cast<std::size_t>(v)] & kStateMask) == State::Queued; }
+    bool IsQueued(int32_t v) const { return (state_[static_cast<std::size_t>(v)] & kStateMask) == State::Queued; }
     void Decide(int32_t v, bool hasTwin) { Set(v, hasTwin ? State::Found : State::None); }
     // Marks slot v live (a reference count of at least 1).
     void MarkLive(int32_t v) { At(v) = At(v) | State::Live; }
     // The queued points, in the order reached.
-    const std::vector<int32_t> &Queued() const { return *order_; }
+    const std::vector<int32_t> &Queued() const { return order_; }
     int32_t Slots() const { return slots_; }
     // Adds the points found to have a twin to the vertex selection, in the
     // order reached. A point still queued stands where no twin can be (a
@@ -67,10 +66,10 @@ public:
     // vertex, which the host should never give: the command fails whole
     // (cmq::BadHostAnswer) before anything is selected.
     void AddFound(cmq::SelectionCalls &sel) const {
-        for (const int32_t v : *order_)
-            if (((*state_)[static_cast<std::size_t>(v)] & State::Live) != State::Live) throw cmq::BadHostAnswer();
-        for (const int32_t v : *order_)
-            if (((*state_)[static_cast<std::size_t>(v)] & kStateMask) == State::Found) sel.AddVertex(v);
+        for (const int32_t v : order_)
+            if ((state_[static_cast<std::size_t>(v)] & State::Live) != State::Live) throw cmq::BadHostAnswer();
+        for (const int32_t v : order_)
+            if ((state_[static_cast<std::size_t>(v)] & kStateMask) == State::Found) sel.AddVertex(v);
     }
 
 private:
@@ -78,12 +77,12 @@ private:
     static constexpr State kStateMask = State{3};
     friend State operator&(State a, State b) { return State(uint8_t(a) & uint8_t(b)); }
     friend State operator|(State a, State b) { return State(uint8_t(a) | uint8_t(b)); }
-    State &At(int32_t v) { return (*state_)[static_cast<std::size_t>(v)]; }
+    State &At(int32_t v) { return state_[static_cast<std::size_t>(v)]; }
     void Set(int32_t v, State state) { At(v) = (At(v) & State::Live) | state; }
 
     int32_t slots_;
-    cmq::ScratchVector<State> state_; // per vertex slot
-    cmq::ScratchVector<int32_t> order_;
+    std::vector<State> state_; // per vertex slot
+    std::vector<int32_t> order_;
 };
 
 // Every live vertex, read once through the host, marked live in `reached`
@@ -94,7 +93,7 @@ class FiledVertices {
 public:
     void Start(cmq::MeshView &mesh, ReachedPoints &reached, bool keepUnbounded) {
         grid_.Reserve(static_cast<std::size_t>(mesh.ReadVertexSlots()));
-        std::vector<Unbounded> &unbounded = *unbounded_;
+        std::vector<Unbounded> &unbounded = unbounded_;
         mesh.VisitLiveVertices([&](int32_t v, const cmq::CMQVec3 &p) {
             reached.MarkLive(v);
             if (IsFinite(p))
@@ -118,16 +117,16 @@ public:
     // Whether a vertex other than v kept apart stands exactly at p (which
     // is not finite); after Grid.
     bool HasUnboundedTwin(const cmq::CMQVec3 &p, int32_t v) const {
-        const auto [first, last] = std::equal_range(unbounded_->begin(), unbounded_->end(), Unbounded{p, -1}, Before);
+        const auto [first, last] = std::equal_range(unbounded_.begin(), unbounded_.end(), Unbounded{p, -1}, Before);
         return std::any_of(first, last, [&](const Unbounded &u) { return u.vertex != v; });
     }
-    const std::vector<Unbounded> &KeptApart() const { return *unbounded_; }
+    const std::vector<Unbounded> &KeptApart() const { return unbounded_; }
 
 private:
     static bool Before(const Unbounded &a, const Unbounded &b) { return PositionBefore(a.position, b.position); }
 
     TwinGrid grid_;
-    cmq::ScratchVector<Unbounded> unbounded_; // sorted by position once indexed
+    std::vector<Unbounded> unbounded_; // sorted by position once indexed
     std::optional<SideTask> indexing_;   // last: waited for before the rest goes
 };
 

@@ -5,7 +5,6 @@
 #include <span>
 
 #include "mesh/cmq_object.h"
-#include "mesh/scratch.h"
 
 namespace selection {
 namespace {
@@ -79,13 +78,11 @@ void GroupLinesByEdge(const cmq::MeshView &mesh, EdgeGroups &groups) {
     // runEnd[v + 1] counts the lines whose smaller vertex is v; summed,
     // runEnd[v] is where v's run starts, and after the scatter where it
     // ends (so v's run is [runEnd[v - 1], runEnd[v])).
-    cmq::ScratchVector<uint32_t> runEndVector;
-    std::vector<uint32_t> &runEnd = *runEndVector;
+    std::vector<uint32_t> runEnd;
     runEnd.assign(mesh.UsedVertexSlots() + 1, 0);
     ForEachLine(mesh, [&](uint32_t, int32_t a, int32_t b) { ++runEnd[static_cast<std::size_t>(a < b ? a : b) + 1]; });
     for (std::size_t v = 1; v < runEnd.size(); ++v) runEnd[v] += runEnd[v - 1];
-    cmq::ScratchVector<RunEntry> runsVector;
-    std::vector<RunEntry> &runs = *runsVector;
+    std::vector<RunEntry> runs;
     runs.resize(count);
     ForEachLine(mesh, [&](uint32_t i, int32_t a, int32_t b) {
         uint32_t &at = runEnd[static_cast<std::size_t>(a < b ? a : b)];

@@ -33,6 +33,9 @@ namespace selection {
 // runs, as the centre of a large fan makes, are sorted instead).
 struct EdgeGroups {
     static constexpr uint8_t kCountMask = 0x03;
+    // A bit of state[i] that the grouping leaves clear, for the caller to
+    // mark groups with (the ridges found).
+    static constexpr uint8_t kCallerMark = 0x80;
 
     std::vector<uint8_t> state;
     std::vector<uint32_t> second;

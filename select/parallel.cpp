@@ -10,7 +10,6 @@
 #include <thread>
 #endif
 
-#include "mesh/scratch.h"
 
 namespace selection {
 namespace {
@@ -104,7 +103,6 @@ struct SideTask::Thread {
 
 SideTask::SideTask(std::function<void()> work, std::size_t size) : work_(std::move(work)) {
     if (PartsFor(size) > 1) {
-        cmq::ShareScratchPools(+1);
         try {
             auto thread = std::make_unique<Thread>();
             if (thread->Start(*this)) {
@@ -114,7 +112,6 @@ SideTask::SideTask(std::function<void()> work, std::size_t size) : work_(std::mo
         } catch (...) {
             // No thread, or no memory for one: the task runs inline.
         }
-        cmq::ShareScratchPools(-1);
     }
     Run();
 }
@@ -123,7 +120,6 @@ void SideTask::Join() noexcept {
     if (!thread_) return;
     thread_->Join();
     thread_.reset();
-    cmq::ShareScratchPools(-1);
 }
 
 SideTask::~SideTask() { Join(); }

@@ -1,5 +1,11 @@
 // Pure computations of a command run beside the host's thread.
 //
+// What it buys, measured against the same build with one thread, same
+// sitting, 1M quads (wall time, one thread over two): "Edge" from nothing
+// selected 1.69 times as long, "Ridge" 1.57-2.11 times, "Face => Dup
+// Vertex" 1.16-1.24 times; the CPU time of every thread together was the
+// same within 3%.
+//
 // Every host function is called from the thread the host called the module
 // on; only computations over what was already read (grouping lines, folds,
 // sorting the twin grid) may run on another thread. A command starts such a

@@ -10,15 +10,10 @@
 #include "select/edge_groups.h"
 #include "mesh/mesh_view.h"
 #include "select/parallel.h"
-#include "mesh/scratch.h"
 #include "mesh/selection_calls.h"
 
 namespace selection {
 namespace {
-
-// Set in the group state of a ridge pair's leader once its fold is found in
-// the window; apart from the count bits.
-constexpr uint8_t kRidge = 0x80;
 
 
 // The ordinal of the first face whose lines start at or after `line`.
@@ -118,8 +113,7 @@ int SelectRidges(const cmq::CMQObject &object, const RidgeWindow &window, bool a
     // pair) need only the faces read, so they are worked out beside the
     // host's thread while it is asked the selection's coverage and every
     // used vertex's position.
-    cmq::ScratchVector<uint32_t> faceOfVector;
-    std::vector<uint32_t> &faceOf = *faceOfVector;
+    std::vector<uint32_t> faceOf;
     SideTask grouping(
         [&] {
             // The lines grouped by vertex pair; the group leaders in line
@@ -132,17 +126,17 @@ int SelectRidges(const cmq::CMQObject &object, const RidgeWindow &window, bool a
             }
         },
         mesh.LineCount());
-    cmq::ScratchVector<uint8_t> coveredVector;
-    std::vector<uint8_t> &covered = *coveredVector;
+    std::vector<uint8_t> covered;
     // A pair of two lines is a candidate when either line is covered, or
     // when no line at all is.
     const bool restricted = ReadCoverage(mesh, sel, covered);
     mesh.ReadPositions();
     grouping.Wait();
 
-    // Marks kRidge on the leader of every chosen pair whose fold lies in the
-    // window, for the faces from ordinal `begin` to `end`: a part writes
-    // only its own lines' entries, so parts may run side by side.
+    // Marks EdgeGroups::kCallerMark on the leader of every chosen pair whose
+    // fold lies in the window, for the faces from ordinal `begin` to `end`:
+    // a part writes only its own lines' entries, so parts may run side by
+    // side.
     const auto markRidges = [&](const auto &position, std::size_t begin, std::size_t end) {
         for (std::size_t f = begin; f < end; ++f) {
             const cmq::MeshView::Face face = mesh.FaceAt(f);
@@ -154,7 +148,7 @@ int SelectRidges(const cmq::CMQObject &object, const RidgeWindow &window, bool a
                 const cmq::MeshView::Face other = mesh.FaceAt(faceOf[s]);
                 const LineFrame f1 = FrameOf(face.points, static_cast<int32_t>(k), position);
                 const LineFrame f2 = FrameOf(other.points, static_cast<int32_t>(s - other.first), position);
-                if (FoldInWindow(window, f1, f2)) groups.state[i] |= kRidge;
+                if (FoldInWindow(window, f1, f2)) groups.state[i] |= EdgeGroups::kCallerMark;
             }
         }
     };
@@ -174,7 +168,7 @@ int SelectRidges(const cmq::CMQObject &object, const RidgeWindow &window, bool a
     for (const cmq::MeshView::Face face : mesh) {
         for (uint32_t k = 0; k < face.points.size(); ++k) {
             const uint32_t i = face.first + k;
-            if ((groups.state[i] & kRidge) == 0) continue;
+            if ((groups.state[i] & EdgeGroups::kCallerMark) == 0) continue;
             const uint32_t s = groups.second[i];
             const cmq::MeshView::Face other = mesh.FaceAt(faceOf[s]);
             sel.AddLine(face.index, static_cast<int32_t>(k));

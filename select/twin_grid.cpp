@@ -68,8 +68,7 @@ struct Keyed {
 void SortByKey(std::vector<Keyed> &keyed, unsigned keyBits) {
     constexpr unsigned kDigitBits = 11;
     constexpr uint64_t kDigits = uint64_t{1} << kDigitBits;
-    cmq::ScratchVector<Keyed> spareVector;
-    std::vector<Keyed> &spare = *spareVector;
+    std::vector<Keyed> spare;
     std::vector<uint32_t> count(kDigits);
     for (unsigned shift = 0; shift < keyBits; shift += kDigitBits) {
         const auto digit = [&](const Keyed &k) { return static_cast<std::size_t>((k.key >> shift) & (kDigits - 1)); };
@@ -90,15 +89,14 @@ void SortByKey(std::vector<Keyed> &keyed, unsigned keyBits) {
 
 } // namespace
 
-void TwinGrid::Reserve(std::size_t count) { filed_->reserve(count); }
+void TwinGrid::Reserve(std::size_t count) { filed_.reserve(count); }
 
-void TwinGrid::File(int32_t v, const cmq::CMQVec3 &p) { filed_->push_back({p, v}); }
+void TwinGrid::File(int32_t v, const cmq::CMQVec3 &p) { filed_.push_back({p, v}); }
 
 void TwinGrid::Index() {
-    const std::vector<Point> &filed = *filed_;
+    const std::vector<Point> &filed = filed_;
     if (filed.empty()) return;
-    cmq::ScratchVector<Cell> cellsVector;
-    std::vector<Cell> &cells = *cellsVector;
+    std::vector<Cell> cells;
     cells.reserve(filed.size());
     for (const Point &point : filed) {
         const Cell cell = {HomeCell(point.position.x), HomeCell(point.position.y), HomeCell(point.position.z)};
@@ -133,8 +131,7 @@ void TwinGrid::Index() {
         keyBits = fit();
     }
 
-    cmq::ScratchVector<Keyed> keyedVector;
-    std::vector<Keyed> &keyed = *keyedVector;
+    std::vector<Keyed> keyed;
     keyed.reserve(filed.size());
     for (std::size_t i = 0; i < filed.size(); ++i) {
         uint64_t key = 0;
@@ -147,8 +144,8 @@ void TwinGrid::Index() {
     std::vector<Cell>().swap(cells);
     SortByKey(keyed, keyBits);
 
-    std::vector<uint64_t> &keys = *keys_;
-    std::vector<Point> &points = *points_;
+    std::vector<uint64_t> &keys = keys_;
+    std::vector<Point> &points = points_;
     keys.reserve(keyed.size() + 1);
     points.reserve(keyed.size() + 1);
     for (const Keyed &k : keyed) {
@@ -158,7 +155,7 @@ void TwinGrid::Index() {
     // A last key above every key searched for ends every scan.
     keys.push_back(kEnd);
     points.push_back({{0.0f, 0.0f, 0.0f}, -1});
-    std::vector<Point>().swap(*filed_);
+    std::vector<Point>().swap(filed_);
 
     // Each cell's vertices by position, so that exact twins stand side by
     // side. Most cells hold one vertex or two.
@@ -173,32 +170,6 @@ void TwinGrid::Index() {
     }
 }
 
-bool TwinGrid::KeyOf(const cmq::CMQVec3 &p, uint64_t &key) const {
-    const Cell cell = {HomeCell(p.x), HomeCell(p.y), HomeCell(p.z)};
-    key = 0;
-    for (std::size_t a = 3; a-- > 0;) {
-        const int64_t part = (cell[a] >> shift_[a]) - base_[a];
-        if (part < 1 || part >= (int64_t{1} << keyBits_[a]) - 1) return false; // beyond every filed cell
-        key = (key << keyBits_[a]) | static_cast<uint64_t>(part);
-    }
-    return true;
-}
-
-bool TwinGrid::HasExactTwin(const cmq::CMQVec3 &p, int32_t v) const {
-    const std::vector<uint64_t> &keys = *keys_;
-    uint64_t key = 0;
-    if (keys.empty() || !IsFinite(p) || !KeyOf(p, key)) return false;
-    const auto [first, last] = std::equal_range(keys.begin(), keys.end(), key);
-    const auto begin = points_->begin() + (first - keys.begin());
-    const auto end = points_->begin() + (last - keys.begin());
-    const auto at = std::lower_bound(begin, end, p, [](const Point &a, const cmq::CMQVec3 &q) {
-        return PositionBefore(a.position, q);
-    });
-    for (auto it = at; it != end && ExactlyEqual(it->position, p); ++it)
-        if (it->vertex != v) return true;
-    return false;
-}
-
 inline TwinGrid::Span TwinGrid::Near(std::size_t axis, float x) const {
     int32_t lo = 0;
     int32_t hi = 0;
@@ -207,8 +178,8 @@ inline TwinGrid::Span TwinGrid::Near(std::size_t axis, float x) const {
 }
 
 bool TwinGrid::Scan(std::size_t first, uint64_t lo, uint64_t hi, const cmq::CMQVec3 &p, int32_t v) const {
-    const std::vector<uint64_t> &keys = *keys_;
-    const std::vector<Point> &points = *points_;
+    const std::vector<uint64_t> &keys = keys_;
+    const std::vector<Point> &points = points_;
     for (std::size_t k = first; keys[k] <= hi; ++k)
         if (keys[k] >= lo && points[k].vertex != v && IsNearTwin(p, points[k].position)) return true;
     return false;
@@ -217,7 +188,7 @@ bool TwinGrid::Scan(std::size_t first, uint64_t lo, uint64_t hi, const cmq::CMQV
 TwinGrid::Cursors TwinGrid::CursorsAt(std::size_t i) const {
     // Where the cursors of HasTwinAt stand after a search of every filed
     // vertex before i: at the first key of each row offset's start for i.
-    const std::vector<uint64_t> &keys = *keys_;
+    const std::vector<uint64_t> &keys = keys_;
     const uint64_t key = keys[i];
     const unsigned yShift = keyBits_[0];
     const unsigned zShift = keyBits_[0] + keyBits_[1];
@@ -241,9 +212,9 @@ bool TwinGrid::HasTwinAt(std::size_t i, Cursors &cursors) const {
     // least 1 (see Index). The cursor of a row offset looks for the cell
     // one before the vertex's own in x: for vertices taken in the grid's
     // order that place never moves back.
-    const std::vector<uint64_t> &keys = *keys_;
+    const std::vector<uint64_t> &keys = keys_;
     const uint64_t key = keys[i];
-    const cmq::CMQVec3 &p = (*points_)[i].position;
+    const cmq::CMQVec3 &p = points_[i].position;
     const unsigned yShift = keyBits_[0];
     const unsigned zShift = keyBits_[0] + keyBits_[1];
     const auto homeX = static_cast<int64_t>(key & ((uint64_t{1} << yShift) - 1));
@@ -261,33 +232,7 @@ bool TwinGrid::HasTwinAt(std::size_t i, Cursors &cursors) const {
             while (keys[c] < start) ++c;
             cursor = c;
             if (Scan(c, row | static_cast<uint64_t>(xs.lo), row | static_cast<uint64_t>(xs.hi), p,
-                     (*points_)[i].vertex))
-                return true;
-        }
-    return false;
-}
-
-bool TwinGrid::HasTwin(const cmq::CMQVec3 &p, int32_t v) const {
-    const std::vector<uint64_t> &keys = *keys_;
-    if (keys.empty() || !IsFinite(p)) return false;
-    // Parts outside an axis's range hold no vertex: the span is cut to it.
-    std::array<Span, 3> spans{};
-    for (std::size_t a = 0; a < 3; ++a) {
-        const float x = a == 0 ? p.x : a == 1 ? p.y : p.z;
-        const Span s = Near(a, x);
-        const int64_t top = (int64_t{1} << keyBits_[a]) - 1;
-        spans[a] = {std::max<int64_t>(s.lo, 0), std::min(s.hi, top)};
-        if (spans[a].lo > spans[a].hi) return false;
-    }
-    const unsigned yShift = keyBits_[0];
-    const unsigned zShift = keyBits_[0] + keyBits_[1];
-    for (int64_t z = spans[2].lo; z <= spans[2].hi; ++z)
-        for (int64_t y = spans[1].lo; y <= spans[1].hi; ++y) {
-            const uint64_t row = (static_cast<uint64_t>(z) << zShift) | (static_cast<uint64_t>(y) << yShift);
-            const uint64_t lo = row | static_cast<uint64_t>(spans[0].lo);
-            const auto first = std::lower_bound(keys.begin(), keys.end(), lo);
-            if (Scan(static_cast<std::size_t>(first - keys.begin()), lo, row | static_cast<uint64_t>(spans[0].hi), p,
-                     v))
+                     points_[i].vertex))
                 return true;
         }
     return false;

@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "mesh/scratch.h"
 
 namespace selection {
 
@@ -28,7 +27,7 @@ public:
     void Add(int32_t a, int32_t b);
     void Build();
 
-    bool Empty() const { return pending_->empty() && his_->empty(); }
+    bool Empty() const { return pending_.empty() && larger_.empty(); }
     // True when {a, b} was added, in either order. Only after Build.
     bool Contains(int32_t a, int32_t b) const;
 
@@ -38,9 +37,9 @@ private:
         int32_t hi;
     };
     int32_t slots_;
-    cmq::ScratchVector<Pair> pending_;
-    cmq::ScratchVector<uint32_t> start_; // per vertex, into his_
-    cmq::ScratchVector<int32_t> his_;
+    std::vector<Pair> pending_;
+    std::vector<uint32_t> start_; // per vertex, into larger_
+    std::vector<int32_t> larger_; // each bucket's larger vertices, sorted
 };
 
 } // namespace selection

@@ -3,7 +3,6 @@
 
 #include <vector>
 
-#include "mesh/scratch.h"
 #include "select/vertex_pair_set.h"
 #include "tests/support/meshes.h"
 #include "tests/unit/unit_fixture.h"
@@ -222,33 +221,6 @@ TEST(VertexPairSetTest, FindsPairsInEitherOrderIncludingFans) {
     EXPECT_TRUE(set.Contains(100, 3));
     EXPECT_FALSE(set.Contains(100, 100));
     EXPECT_FALSE(set.Contains(99, 100));
-}
-
-} // namespace
-
-namespace {
-
-// Working arrays keep their memory between commands but never their
-// contents: every borrower starts from an empty vector, and borrowers that
-// live at the same time get distinct vectors.
-TEST(ScratchVectorTest, EveryBorrowerStartsEmptyAndNestedBorrowersAreDistinct) {
-    const int *kept = nullptr;
-    {
-        cmq::ScratchVector<int> first;
-        first->assign(1000, 7);
-        kept = first->data();
-    }
-    cmq::ScratchVector<int> again;
-    EXPECT_TRUE(again->empty());
-    EXPECT_GE(again->capacity(), 1000u); // the memory came back
-    EXPECT_EQ(again->data(), kept);
-    cmq::ScratchVector<int> nested;
-    EXPECT_TRUE(nested->empty());
-    again->push_back(1);
-    nested->push_back(2);
-    EXPECT_NE(again->data(), nested->data());
-    EXPECT_EQ((*again)[0], 1);
-    EXPECT_EQ((*nested)[0], 2);
 }
 
 } // namespace

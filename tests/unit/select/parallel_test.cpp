@@ -1,5 +1,4 @@
-// Side tasks: where they run, what their failures become, and the scratch
-// pools they share with the host's thread.
+// Side tasks: where they run, and what their failures become.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -12,7 +11,6 @@
 #include <vector>
 
 #include "select/parallel.h"
-#include "mesh/scratch.h"
 
 namespace {
 
@@ -72,36 +70,6 @@ TEST_F(Parallel, WaitThrowsWhatTheTaskThrewOnceAndTheDestructorDropsIt) {
                      std::bad_alloc);
         EXPECT_EQ(ended.load(), 4) << threads;
     }
-}
-
-// Parts borrowing and giving back scratch vectors of several types all at
-// once: the pools stay whole (a race would corrupt their vectors, which
-// the sanitizer build reports) and their byte count stays exact.
-TEST_F(Parallel, PartsShareTheScratchPools) {
-    cmq::ReleaseScratchPools();
-    selection::SetThreading({4, 0});
-    std::vector<uint64_t> sums(4, 0);
-    selection::RunParts(4, 4, [&](std::size_t part) {
-        for (int round = 0; round < 2000; ++round) {
-            cmq::ScratchVector<uint32_t> a;
-            cmq::ScratchVector<uint64_t> b;
-            a->assign(static_cast<std::size_t>(64 + (round * 7 + static_cast<int>(part)) % 512), 1u);
-            b->assign(static_cast<std::size_t>(32 + round % 100), uint64_t{2});
-            sums[part] +=
-                std::accumulate(a->begin(), a->end(), uint64_t{0}) + std::accumulate(b->begin(), b->end(), uint64_t{0});
-        }
-    });
-    for (std::size_t part = 0; part < 4; ++part) {
-        uint64_t want = 0;
-        for (int round = 0; round < 2000; ++round)
-            want += static_cast<uint64_t>(64 + (round * 7 + static_cast<int>(part)) % 512) +
-                    2 * static_cast<uint64_t>(32 + round % 100);
-        EXPECT_EQ(sums[part], want) << part;
-    }
-    EXPECT_GT(cmq::PooledScratchBytes(), 0u);
-    EXPECT_LE(cmq::PooledScratchBytes(), cmq::kScratchPoolCap);
-    cmq::ReleaseScratchPools();
-    EXPECT_EQ(cmq::PooledScratchBytes(), 0u);
 }
 
 } // namespace
