@@ -135,7 +135,7 @@ void BM_VexolinRunReader(benchmark::State &state) {
         standin::Document document;
         long faces = 0;
         try {
-            const auto loaded = vexcli::LoadObjFile(GeneratedFile(), document);
+            const auto loaded = standin::cli::LoadObjFile(GeneratedFile(), document);
             for (int32_t i = 0; i < document.ObjectCount(); ++i) faces += document.ObjectAt(i)->FaceCount();
         } catch (const std::exception &) {
             return 0L;

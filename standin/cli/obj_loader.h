@@ -58,6 +58,3 @@ std::vector<LoadedObject> LoadObjText(std::string_view bytes, const std::string 
 
 } // namespace standin::cli
 
-// The command line's former namespace, still spelled so by the OBJ-loading
-// benchmark (bench/obj_load_bench.cpp); drop it once that says standin::cli.
-namespace vexcli = standin::cli;
