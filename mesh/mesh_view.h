@@ -27,9 +27,9 @@
 // closing the face back to point 0; a face's lines are numbered like its
 // points, so Points()[i] is also the start of line i of the view.
 //
-//   selection::MeshView mesh(object);
+//   cmq::MeshView mesh(object);
 //   mesh.ReadFaces();
-//   for (const selection::MeshView::Face face : mesh) { face.index; face.first; face.points; }
+//   for (const cmq::MeshView::Face face : mesh) { face.index; face.first; face.points; }
 #pragma once
 
 #include <algorithm>

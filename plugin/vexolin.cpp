@@ -4,8 +4,8 @@
 
 #include "commands/command_table.h"
 #include "host/host_api.h"
-#include "plugin/command_dispatch.h"
 #include "mesh/selection_plan.h"
+#include "plugin/command_dispatch.h"
 #include "settings/mq_setting.h"
 #include "settings/options_io.h"
 #include "ui/command_dialog.h"

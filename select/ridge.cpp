@@ -136,8 +136,10 @@ int SelectRidges(const cmq::CMQObject &object, const RidgeWindow &window, bool a
     // Marks EdgeGroups::kCallerMark on the leader of every chosen pair whose
     // fold lies in the window, for the faces from ordinal `begin` to `end`:
     // a part writes only its own lines' entries, so parts may run side by
-    // side.
-    const auto markRidges = [&](const auto &position, std::size_t begin, std::size_t end) {
+    // side, split into parts of about equal line counts.
+    const std::span<const cmq::CMQVec3> read = mesh.Positions();
+    const auto position = [read](int32_t v) { return read[static_cast<std::size_t>(v)]; };
+    const auto markRidges = [&](std::size_t begin, std::size_t end) {
         for (std::size_t f = begin; f < end; ++f) {
             const cmq::MeshView::Face face = mesh.FaceAt(f);
             for (uint32_t k = 0; k < face.points.size(); ++k) {
@@ -152,16 +154,13 @@ int SelectRidges(const cmq::CMQObject &object, const RidgeWindow &window, bool a
             }
         }
     };
-    // The faces are split into parts of about equal line counts.
-    const std::span<const cmq::CMQVec3> read = mesh.Positions();
-    const auto position = [read](int32_t v) { return read[static_cast<std::size_t>(v)]; };
     const std::size_t parts = PartsFor(mesh.LineCount());
     const auto faceAtPart = [&](std::size_t part) {
         if (part == parts) return mesh.FaceCount();
         return FirstFaceFrom(mesh, mesh.LineCount() / parts * part);
     };
     RunParts(parts, mesh.LineCount(),
-             [&](std::size_t part) { markRidges(position, faceAtPart(part), faceAtPart(part + 1)); });
+             [&](std::size_t part) { markRidges(faceAtPart(part), faceAtPart(part + 1)); });
 
     // The marked pairs, in line order: the leader, then the second line.
     if (!addToSelection) plan.Clear(MQ_SELECT_ALL);
