@@ -49,25 +49,24 @@ void MeshView::ReadFaces() {
     // The list is grown (preset to 0, as a fresh point list is: an entry the
     // host leaves unwritten reads as vertex 0) to its whole room at once,
     // not face by face, and cut to the points read at the end.
+    // Each face's points are checked, and the largest one found, while they
+    // are still in cache.
+    int32_t top = -1;
     const auto take = [&](int32_t face, std::size_t n, std::size_t first) {
         faceIndex.push_back(face);
         faceStart.push_back(static_cast<uint32_t>(first));
         if (first + n > points.size()) points.resize(std::max({first + n, points.capacity(), 2 * points.size()}), 0);
         ReadPointsOf(face, points.data() + first);
+        const std::span<const int32_t> read(points.data() + first, n);
+        CheckPoints(read);
+        for (const int32_t p : read) top = std::max(top, p);
     };
     const std::size_t total = ForEachFaceSlot(slots, [](int32_t, std::size_t) { return true; }, take);
     points.resize(total);
     faceStart.push_back(static_cast<uint32_t>(total));
-    CheckPoints(points);
-    int32_t top = -1;
-    for (const int32_t p : points) top = std::max(top, p);
     usedSlots_ = static_cast<std::size_t>(top + 1);
 }
 
-void MeshView::CheckPoints(std::span<const int32_t> points) const {
-    for (const int32_t p : points)
-        if (p < 0 || p >= vertexSlots_) throw cmq::BadHostAnswer();
-}
 
 void MeshView::ReadPositions() {
     const std::size_t usedSlots = usedSlots_;

@@ -148,7 +148,10 @@ private:
 
     // Throws cmq::BadHostAnswer unless every one of `points` names a vertex
     // slot.
-    void CheckPoints(std::span<const int32_t> points) const;
+    void CheckPoints(std::span<const int32_t> points) const {
+        for (const int32_t p : points)
+            if (p < 0 || p >= vertexSlots_) throw cmq::BadHostAnswer();
+    }
     // One host query each (the templates below call them: the host table is
     // mesh/'s own).
     bool IsLive(int32_t v) const;
