@@ -64,7 +64,7 @@ void MeshView::ReadFaces() {
     const std::size_t total = ForEachFaceSlot(slots, [](int32_t, std::size_t) { return true; }, take);
     points.resize(total);
     faceStart.push_back(static_cast<uint32_t>(total));
-    usedSlots_ = static_cast<std::size_t>(top + 1);
+    usedSlots_ = top < 0 ? 0 : static_cast<std::size_t>(top) + 1;
 }
 
 
