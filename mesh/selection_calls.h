@@ -22,8 +22,6 @@ class SelectionCalls {
 public:
     SelectionCalls(const cmq::CMQObject &object, SelectionPlan &plan);
 
-    int ObjectIndex() const { return objectIndex_; }
-
     // Vertex selection, asked of the host once per vertex and then cached.
     // Only for commands that do not add vertices themselves.
     bool IsVertexSelectedCached(int32_t v) {
