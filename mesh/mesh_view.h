@@ -110,6 +110,26 @@ public:
         return {faceIndex_[ordinal], first, {points_.data() + first, end - first}};
     }
     Iterator begin() const { return {*this, 0}; }
+
+    // The kept faces as a value: what FaceAt reads, as three spans. A part
+    // of a command run on another thread takes a copy into its own frame,
+    // so that its loop never reads the cache lines of the view's owner.
+    class FaceList {
+    public:
+        FaceList(std::span<const int32_t> index, std::span<const uint32_t> start, std::span<const int32_t> points)
+            : index_(index), start_(start), points_(points) {}
+        Face operator[](std::size_t ordinal) const {
+            const uint32_t first = start_[ordinal];
+            return {index_[ordinal], first, points_.subspan(first, start_[ordinal + 1] - first)};
+        }
+        std::size_t size() const { return index_.size(); }
+
+    private:
+        std::span<const int32_t> index_;
+        std::span<const uint32_t> start_;
+        std::span<const int32_t> points_;
+    };
+    FaceList Faces() const { return {faceIndex_, faceStart_, points_}; }
     Iterator end() const { return {*this, FaceCount()}; }
 
     // Every kept face's points, in face order: one entry per face line.
