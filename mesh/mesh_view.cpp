@@ -6,6 +6,11 @@
 
 namespace cmq {
 
+MeshView::MeshView(const cmq::CMQObject &object)
+    : object_(&object),
+      host_{hostapi::Table().MQObj_GetFacePointCount, hostapi::Table().MQObj_GetFacePointArray,
+            hostapi::Table().MQObj_GetVertexRefCount, hostapi::Table().MQObj_GetVertex} {}
+
 int32_t MeshView::ReadVertexSlots() {
     if (!vertexSlotsRead_) {
         vertexSlots_ = static_cast<int32_t>(cmq::CheckedCount(hostapi::MQObj_GetVertexCount(object_->object)));
@@ -16,16 +21,6 @@ int32_t MeshView::ReadVertexSlots() {
 
 std::size_t MeshView::ReadFaceSlots() const {
     return cmq::CheckedCount(hostapi::MQObj_GetFaceCount(object_->object), sizeof(int32_t) + sizeof(uint32_t));
-}
-
-std::size_t MeshView::ReadPointCount(int32_t face) const {
-    return cmq::CheckedCount(hostapi::MQObj_GetFacePointCount(object_->object, face), sizeof(int32_t));
-}
-
-bool MeshView::IsLive(int32_t v) const { return hostapi::MQObj_GetVertexRefCount(object_->object, v) >= 1; }
-
-void MeshView::ReadPointsOf(int32_t face, int32_t *into) const {
-    hostapi::MQObj_GetFacePointArray(object_->object, face, into);
 }
 
 void MeshView::ReadMatrix(float (&matrix)[16]) const {
@@ -57,9 +52,7 @@ void MeshView::ReadFaces() {
         faceStart.push_back(static_cast<uint32_t>(first));
         if (first + n > points.size()) points.resize(std::max({first + n, points.capacity(), 2 * points.size()}), 0);
         ReadPointsOf(face, points.data() + first);
-        const std::span<const int32_t> read(points.data() + first, n);
-        CheckPoints(read);
-        for (const int32_t p : read) top = std::max(top, p);
+        top = std::max(top, CheckPoints({points.data() + first, n}));
     };
     const std::size_t total = ForEachFaceSlot(slots, [](int32_t, std::size_t) { return true; }, take);
     points.resize(total);
@@ -78,7 +71,7 @@ void MeshView::ReadPositions() {
     for (const int32_t p : points_) used[static_cast<std::size_t>(p)] = 1;
     positions.assign(usedSlots, cmq::CMQVec3{});
     for (std::size_t v = 0; v < usedSlots; ++v)
-        if (used[v] != 0) positions[v] = object_->GetVertexPosition(static_cast<int32_t>(v));
+        if (used[v] != 0) positions[v] = ReadPosition(static_cast<int32_t>(v));
 }
 
 } // namespace cmq

@@ -78,7 +78,7 @@ public:
     // negative count, and every read of points for a point that names no
     // vertex slot of the object (below 0, or at or above the slot count): a
     // host that names vertices it does not have makes the command fail whole.
-    explicit MeshView(const cmq::CMQObject &object) : object_(&object) {}
+    explicit MeshView(const cmq::CMQObject &object);
 
     // Reads the vertex and face slot counts, then each face slot's point
     // count and the points of every live face (at least one point). Throws
@@ -97,7 +97,9 @@ public:
     // The face slot count (checked as ReadFaces checks it), and one slot's
     // point count (0 for a deleted face).
     std::size_t ReadFaceSlots() const;
-    std::size_t ReadPointCount(int32_t face) const;
+    std::size_t ReadPointCount(int32_t face) const {
+        return cmq::CheckedCount(host_.pointCount(object_->object, face), sizeof(int32_t));
+    }
     // The object's matrix (its local-to-world transform, 16 floats, as the
     // host lays it out); the identity where the host writes nothing.
     void ReadMatrix(float (&matrix)[16]) const;
@@ -167,17 +169,43 @@ private:
     std::size_t ForEachFaceSlot(std::size_t slots, Keep &&keep, Take &&take);
 
     // Throws cmq::BadHostAnswer unless every one of `points` names a vertex
-    // slot.
-    void CheckPoints(std::span<const int32_t> points) const {
-        for (const int32_t p : points)
-            if (p < 0 || p >= vertexSlots_) throw cmq::BadHostAnswer();
+    // slot; returns the largest (-1 for none). One unsigned comparison per
+    // point: a negative point wraps above every slot count.
+    int32_t CheckPoints(std::span<const int32_t> points) const {
+        const auto named = static_cast<uint32_t>(vertexSlots_);
+        int32_t largest = -1;
+        for (const int32_t p : points) {
+            if (static_cast<uint32_t>(p) >= named) throw cmq::BadHostAnswer();
+            largest = std::max(largest, p);
+        }
+        return largest;
     }
-    // One host query each (the templates below call them: the host table is
-    // mesh/'s own).
-    bool IsLive(int32_t v) const;
-    void ReadPointsOf(int32_t face, int32_t *into) const;
+    // One host query each.
+    bool IsLive(int32_t v) const { return host_.refCount(object_->object, v) >= 1; }
+    void ReadPointsOf(int32_t face, int32_t *into) const { host_.points(object_->object, face, into); }
+    cmq::CMQVec3 ReadPosition(int32_t v) const {
+        float xyz[3] = {0.0f, 0.0f, 0.0f};
+        host_.position(object_->object, v, xyz);
+        return {xyz[0], xyz[1], xyz[2]};
+    }
+
+    // The host functions of the reads made once per element, taken from the
+    // host table when the view is made (the table is host/'s, which a
+    // command does not see), so that the reads above, inlined into the
+    // templates below, call the host directly. With these and the selection
+    // calls' own (mesh/selection_calls.h), against both through out-of-line
+    // functions, same sitting, 32-bit DLL, 1M quads: "Vertex -> Face" from
+    // nothing selected 30.7 -> 27.2 ms, "Vertex => Face" 28.5 -> 24.3 ms,
+    // "Line => Dup Vertex" 44.8 -> 36.3 ms.
+    struct PerElementReads {
+        MQObj_GetFacePointCount_fn pointCount;
+        MQObj_GetFacePointArray_fn points;
+        MQObj_GetVertexRefCount_fn refCount;
+        MQObj_GetVertex_fn position;
+    };
 
     const cmq::CMQObject *object_;
+    PerElementReads host_;
     bool vertexSlotsRead_ = false;
     int32_t vertexSlots_ = 0;
     std::size_t usedSlots_ = 0;
@@ -191,7 +219,7 @@ template <class Visit>
 void MeshView::VisitLiveVertices(Visit &&visit) {
     ReadVertexSlots();
     for (int32_t v = 0; v < vertexSlots_; ++v)
-        if (IsLive(v)) visit(v, object_->GetVertexPosition(v));
+        if (IsLive(v)) visit(v, ReadPosition(v));
 }
 
 template <class Keep, class Take>

@@ -30,9 +30,11 @@ public:
         return slot != 0;
     }
 
-    bool IsVertexSelected(int32_t v) const;
-    bool IsFaceSelected(int32_t face) const;
-    bool IsLineSelected(int32_t face, int32_t line) const;
+    bool IsVertexSelected(int32_t v) const { return host_.vertex(document_, objectIndex_, v) != 0; }
+    bool IsFaceSelected(int32_t face) const { return host_.face(document_, objectIndex_, face) != 0; }
+    bool IsLineSelected(int32_t face, int32_t line) const {
+        return host_.line(document_, objectIndex_, face, line) != 0;
+    }
     // Recorded in the plan (inline: commands call these once per element).
     void AddVertex(int32_t v) { plan_.AddVertex(objectIndex_, v); }
     void AddFace(int32_t face) { plan_.AddFace(objectIndex_, face); }
@@ -59,6 +61,17 @@ private:
     // Reads the vertex slot count (the first time) and sizes the cache by it.
     void FillCache(std::vector<int8_t> &cache);
 
+    // The host's selection queries, taken from the host table when the
+    // calls are made (the table is host/'s, which a command does not see),
+    // so that the queries above, inlined into the commands, call the host
+    // directly (what that buys: mesh/mesh_view.h, beside its own).
+    struct Queries {
+        MQDoc_IsSelectVertex_fn vertex;
+        MQDoc_IsSelectFace_fn face;
+        MQDoc_IsSelectLine_fn line;
+    };
+
+    Queries host_;
     MQDocument document_;
     SelectionPlan &plan_;
     int objectIndex_;
