@@ -38,7 +38,6 @@ void MeshView::ReadFaces() {
     // huge reservation up front, the lists grow as faces arrive instead.
     const std::size_t slots = ReadFaceSlots();
     const std::size_t reserved = std::min<std::size_t>(slots, std::size_t{1} << 22);
-    faceIndex.reserve(reserved);
     faceStart.reserve(reserved + 1);
     points.reserve(reserved * 4);
     // The list is grown (preset to 0, as a fresh point list is: an entry the
@@ -48,7 +47,14 @@ void MeshView::ReadFaces() {
     // are still in cache.
     int32_t top = -1;
     const auto take = [&](int32_t face, std::size_t n, std::size_t first) {
-        faceIndex.push_back(face);
+        const std::size_t ordinal = faceStart.size();
+        if (!faceIndex.empty() || static_cast<std::size_t>(face) != ordinal) {
+            // The first face after a deleted slot: from here on the indices
+            // are kept, those before it being their ordinals.
+            if (faceIndex.empty())
+                for (std::size_t o = 0; o < ordinal; ++o) faceIndex.push_back(static_cast<int32_t>(o));
+            faceIndex.push_back(face);
+        }
         faceStart.push_back(static_cast<uint32_t>(first));
         if (first + n > points.size()) points.resize(std::max({first + n, points.capacity(), 2 * points.size()}), 0);
         ReadPointsOf(face, points.data() + first);
