@@ -1,6 +1,7 @@
 #include "select/conversions.h"
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -33,16 +34,13 @@ void AddLinesWhere(const cmq::CMQObject &object, cmq::SelectionPlan &plan, Test 
     }
 }
 
-// Adds to `edges` every line that `inSet(ordinal, face, line)` picks.
-template <class InSet>
-void AddEdges(VertexPairSet &edges, const cmq::MeshView &mesh, InSet inSet) {
+// Calls visit(ends) for every line that `inSet(ordinal, face, line)` picks.
+template <class InSet, class Visit>
+void ForEachLineWhere(const cmq::MeshView &mesh, InSet &&inSet, Visit &&visit) {
     for (std::size_t f = 0; f < mesh.FaceCount(); ++f) {
         const cmq::MeshView::Face face = mesh.FaceAt(f);
         for (std::size_t j = 0; j < face.points.size(); ++j)
-            if (inSet(f, face, j)) {
-                const cmq::CMQLineEnds ends = face.Line(j);
-                edges.Add(ends.start, ends.end);
-            }
+            if (inSet(f, face, j)) visit(face.Line(j));
     }
 }
 
@@ -136,10 +134,12 @@ void FaceToLine(const cmq::CMQObject &object, cmq::SelectionPlan &plan) {
         for (std::size_t j = 0; j < face.points.size(); ++j) sel.AddLine(face.index, static_cast<int32_t>(j));
     }
     if (!reserved || !unselected) return;
+    const auto ofSelected = [&](std::size_t f, const cmq::MeshView::Face &, std::size_t) { return selected[f] != 0; };
     VertexPairSet edges(mesh.VertexSlots());
-    edges.Reserve(mesh.LineCount());
-    AddEdges(edges, mesh, [&](std::size_t f, const cmq::MeshView::Face &, std::size_t) { return selected[f] != 0; });
-    edges.Build();
+    ForEachLineWhere(mesh, ofSelected, [&](cmq::CMQLineEnds ends) { edges.Count(ends.start, ends.end); });
+    edges.StartFiling();
+    ForEachLineWhere(mesh, ofSelected, [&](cmq::CMQLineEnds ends) { edges.File(ends.start, ends.end); });
+    edges.Finish();
     for (std::size_t g = 0; g < mesh.FaceCount(); ++g) {
         if (selected[g] != 0) continue;
         const cmq::MeshView::Face face = mesh.FaceAt(g);
@@ -155,16 +155,33 @@ void TwoLinesToFace(const cmq::CMQObject &object, cmq::SelectionPlan &plan) {
     cmq::MeshView mesh(object);
     mesh.ReadFaces();
     cmq::SelectionCalls sel(object, plan);
-    VertexPairSet edges(mesh.VertexSlots());
-    AddEdges(edges, mesh, [&](std::size_t, const cmq::MeshView::Face &face, std::size_t j) {
-        return sel.IsLineSelected(face.index, static_cast<int32_t>(j));
-    });
-    if (edges.Empty()) return;
-    edges.Build();
+    // Each line asked once: the selected ones counted into the edge set,
+    // and marked, a bit per line, for filing them. Both are made at the
+    // first selected line: with none, the command needs neither.
+    std::optional<VertexPairSet> edges;
+    std::vector<bool> lineSelected;
+    ForEachLineWhere(
+        mesh,
+        [&](std::size_t, const cmq::MeshView::Face &face, std::size_t j) {
+            if (!sel.IsLineSelected(face.index, static_cast<int32_t>(j))) return false;
+            if (!edges) {
+                edges.emplace(mesh.VertexSlots());
+                lineSelected.resize(mesh.LineCount());
+            }
+            lineSelected[face.first + j] = true;
+            return true;
+        },
+        [&](cmq::CMQLineEnds ends) { edges->Count(ends.start, ends.end); });
+    if (!edges) return;
+    edges->StartFiling();
+    ForEachLineWhere(
+        mesh, [&](std::size_t, const cmq::MeshView::Face &face, std::size_t j) { return lineSelected[face.first + j]; },
+        [&](cmq::CMQLineEnds ends) { edges->File(ends.start, ends.end); });
+    edges->Finish();
     for (const cmq::MeshView::Face face : mesh) {
         int count = 0;
         for (std::size_t j = 0; j < face.points.size() && count < 2; ++j)
-            if (HasLine(edges, face, j)) ++count;
+            if (HasLine(*edges, face, j)) ++count;
         if (count >= 2) sel.AddFace(face.index);
     }
 }

@@ -1,6 +1,7 @@
 // Commands 16 to 23: what each conversion adds, on small hand-made meshes.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "select/vertex_pair_set.h"
@@ -203,14 +204,19 @@ TEST_F(Neighbor, NullObjectIsLeftAlone) {
 namespace {
 
 TEST(VertexPairSetTest, FindsPairsInEitherOrderIncludingFans) {
-    selection::VertexPairSet set(101);
     // A fan: vertex 0 shares an edge with every odd vertex (a bucket large
-    // enough to be searched by halving).
-    for (int32_t v = 99; v > 0; v -= 2) set.Add(v, 0);
-    set.Add(7, 7);
-    set.Add(100, 5); // the last slot
-    set.Add(3, 100);
-    set.Build();
+    // enough to be searched by halving); the pairs filed in another order
+    // than they were counted.
+    std::vector<std::pair<int32_t, int32_t>> pairs;
+    for (int32_t v = 99; v > 0; v -= 2) pairs.emplace_back(v, 0);
+    pairs.emplace_back(7, 7);
+    pairs.emplace_back(100, 5); // the last slot
+    pairs.emplace_back(3, 100);
+    selection::VertexPairSet set(101);
+    for (const auto &[a, b] : pairs) set.Count(a, b);
+    set.StartFiling();
+    for (auto p = pairs.rbegin(); p != pairs.rend(); ++p) set.File(p->second, p->first);
+    set.Finish();
     for (int32_t v = 1; v < 100; ++v) {
         EXPECT_EQ(set.Contains(0, v), v % 2 == 1) << v;
         EXPECT_EQ(set.Contains(v, 0), v % 2 == 1) << v;
