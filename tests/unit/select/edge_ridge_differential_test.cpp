@@ -79,6 +79,13 @@ Spec RandomSpec(uint32_t seed) {
             s.positions.resize(static_cast<std::size_t>(s.vertexSlots), {static_cast<float>(k), 1.0f, 0.0f});
         for (int32_t k = 0; k < spokes; ++k) s.faces.push_back({0, first + k, first + k + 1});
     }
+    // Sometimes a face of more lines than the ridge command's index of
+    // line faces spans with one entry.
+    if (d.Chance(5)) {
+        std::vector<int32_t> face;
+        for (int32_t k = 33 + d.Below(70); k > 0; --k) face.push_back(base + d.Below(pool));
+        s.faces.insert(s.faces.begin() + d.Below(static_cast<int32_t>(s.faces.size()) + 1), face);
+    }
     for (int32_t f = 0; f < static_cast<int32_t>(s.faces.size()); ++f)
         if (d.Chance(8)) s.deleted.push_back(f);
     const int32_t selectWhat = d.Below(5); // 0: nothing selected
