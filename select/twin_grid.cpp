@@ -144,18 +144,19 @@ void TwinGrid::Index() {
     std::vector<Cell>().swap(cells);
     SortByKey(keyed, keyBits);
 
+    // The points in key order, and then, with the filed ones freed, the
+    // keys: built together, the three lists and the sorted keys would all be
+    // held at once (56 bytes per vertex, where the sort itself holds 48).
     std::vector<uint64_t> &keys = keys_;
     std::vector<Point> &points = points_;
-    keys.reserve(keyed.size() + 1);
     points.reserve(keyed.size() + 1);
-    for (const Keyed &k : keyed) {
-        keys.push_back(k.key);
-        points.push_back(filed[k.index]);
-    }
+    for (const Keyed &k : keyed) points.push_back(filed[k.index]);
+    std::vector<Point>().swap(filed_);
+    keys.reserve(keyed.size() + 1);
+    for (const Keyed &k : keyed) keys.push_back(k.key);
     // A last key above every key searched for ends every scan.
     keys.push_back(kEnd);
     points.push_back({{0.0f, 0.0f, 0.0f}, -1});
-    std::vector<Point>().swap(filed_);
 
     // Each cell's vertices by position, so that exact twins stand side by
     // side. Most cells hold one vertex or two.
