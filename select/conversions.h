@@ -4,6 +4,20 @@
 // is never the kind it adds, so the order of its host calls does not change
 // what it selects. Every one reads the object once into a mesh view and runs
 // in time linear in the number of face points.
+//
+// Peak memory per face line on a quad grid (both builds, docs/memory.md),
+// the host's own record of what is added included:
+// - Vertex -> Face, Vertex => Face, Line => Vertex, Face => Vertex: one pass
+//   over the faces keeping nothing per line: the vertex selection read, or
+//   the vertices added (1 byte per vertex slot), under 1.5 bytes in all;
+// - Vertex -> Line, Vertex => Line: the mesh view (points and face starts,
+//   5) and the vertex selection read (about 0.25): 5.2, and 9.3 with every
+//   line added;
+// - Face => Line: the mesh view (5), a byte per face (0.25) and the edge set
+//   of the selected faces' lines (4 per such line and 4 per vertex slot):
+//   at most 9.3;
+// - 2Line -> Face: the mesh view (5), a bit per line and the edge set of the
+//   selected lines (4 per such line and 4 per vertex slot): at most 10.1.
 #pragma once
 
 #include "mesh/cmq_object.h"

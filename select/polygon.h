@@ -1,4 +1,5 @@
-// Faces by their number of points.
+// Faces by their number of points. Keeps nothing per face: under 0.5 bytes
+// per face line with what it adds (docs/memory.md).
 #pragma once
 
 #include "mesh/cmq_object.h"
