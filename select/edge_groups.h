@@ -5,9 +5,7 @@
 // for every use here.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <span>
 #include <vector>
 
 #include "mesh/mesh_view.h"
@@ -19,28 +17,22 @@ namespace selection {
 //
 // Line i is line i of the mesh view (Points()[i] is its start). On the way
 // out, the first line of each group (its leader) has its group's line count
-// in the count bits of state[i] (1, 2, or 3 for "three or more"); other
-// lines have 0 there. second[i] is the group's second line when the count
-// is at least 2. Walking the lines in order and taking the leaders visits
-// the groups in the order their pairs were first met. state[i] also tells
-// whether line i is the last of its face (kLastOfFace), which is how a
-// line's face is found without a face number per line.
+// in state[i] (1, 2, or 3 for "three or more"); other lines have 0.
+// second[i] is the group's second line when the count is at least 2.
+// Walking the lines in order and taking the leaders visits the groups in
+// the order their pairs were first met.
 //
 // The grouping reads the mesh view alone, and nothing else, so it may run
 // beside the host's thread (select/parallel.h) while the command asks the
 // host about the selection.
 //
 // The lines are sorted by their smaller vertex with a counting sort (two
-// sequential passes, 4 bytes per line and 4 per vertex slot, freed on
+// sequential passes, 8 bytes per line and 4 per vertex slot, freed on
 // return), keeping line order within a vertex; each vertex's short run is
 // then grouped by the larger vertex, scanning back for its first line (long
-// runs, as the centre of a large fan makes, are sorted instead). The larger
-// vertex of a line is worked out from the points when its run is grouped,
-// not kept beside it: that halves the grouping's scratch.
+// runs, as the centre of a large fan makes, are sorted instead).
 struct EdgeGroups {
     static constexpr uint8_t kCountMask = 0x03;
-    // Set on the last line of each face.
-    static constexpr uint8_t kLastOfFace = 0x40;
     // A bit of state[i] that the grouping leaves clear, for the caller to
     // mark groups with (the ridges found).
     static constexpr uint8_t kCallerMark = 0x80;
@@ -57,13 +49,5 @@ struct EdgeGroups {
 // Fills `groups.state` (one entry per line of the mesh) and, when wanted,
 // `groups.second`.
 void GroupLinesByEdge(const cmq::MeshView &mesh, EdgeGroups &groups);
-
-// The first line of the face of line `line`, from the kLastOfFace bits of
-// `state` (after GroupLinesByEdge): a scan back to the face's start, the
-// cost of the lines before `line` in its face.
-inline std::size_t FirstLineOfFace(std::span<const uint8_t> state, std::size_t line) {
-    while (line > 0 && (state[line - 1] & EdgeGroups::kLastOfFace) == 0) --line;
-    return line;
-}
 
 } // namespace selection

@@ -30,62 +30,29 @@ std::size_t FirstFaceFrom(const cmq::MeshView &mesh, std::size_t line) {
     return lo;
 }
 
-// A bit per line, in 64-bit words.
-struct LineBits {
-    std::span<const uint64_t> words;
-    bool operator[](std::size_t line) const { return ((words[line / 64] >> (line % 64)) & 1U) != 0; }
-};
-
-// Sets `covered` (a bit per line of the mesh, LineBits's words) for the
-// lines the selection covers, and returns whether any line is covered. Each
-// face's selection is asked once, and a line's only when its face is not
-// selected.
-bool ReadCoverage(const cmq::MeshView &mesh, cmq::SelectionCalls &sel, std::vector<uint64_t> &covered) {
+// Sets `covered` (one entry per line of the mesh) to 1 for the lines the
+// selection covers, 0 for the others, and returns whether any line is
+// covered. Each face's selection is asked once, and a line's only when its
+// face is not selected.
+bool ReadCoverage(const cmq::MeshView &mesh, cmq::SelectionCalls &sel, std::vector<uint8_t> &covered) {
     Coverage coverage(sel);
-    covered.assign((mesh.LineCount() + 63) / 64, 0);
-    const auto cover = [&covered](std::size_t line) { covered[line / 64] |= uint64_t{1} << (line % 64); };
+    covered.assign(mesh.LineCount(), 0);
     bool any = false;
     for (const cmq::MeshView::Face face : mesh) {
         const std::size_t n = face.points.size();
         if (coverage.FaceSelected(face)) {
-            for (std::size_t k = 0; k < n; ++k) cover(face.first + k);
+            std::fill_n(covered.data() + face.first, n, uint8_t{1});
             any = true;
             continue;
         }
         for (std::size_t k = 0; k < n; ++k) {
             if (!coverage.LineCovered(face, k)) continue;
-            cover(face.first + k);
+            covered[face.first + k] = 1;
             any = true;
         }
     }
     return any;
 }
-
-// The face each line belongs to, from a coarse index: for each block of
-// kLinesPerBlock lines, the face of its first line (BlockFaces), the faces'
-// ends scanned on from there (at most kLinesPerBlock faces, a quad's in
-// about eight steps). A face number per line would cost 4 bytes per line,
-// this 4 per block.
-constexpr std::size_t kLinesPerBlock = 32;
-std::vector<uint32_t> BlockFaces(const cmq::MeshView::FaceList &faces, std::size_t lines) {
-    std::vector<uint32_t> blockFace((lines + kLinesPerBlock - 1) / kLinesPerBlock);
-    std::size_t block = 0;
-    for (std::size_t f = 0; f < faces.size(); ++f)
-        for (; block < blockFace.size() && block * kLinesPerBlock < faces.EndOf(f); ++block)
-            blockFace[block] = static_cast<uint32_t>(f);
-    return blockFace;
-}
-struct LineFaces {
-    cmq::MeshView::FaceList faces;
-    std::span<const uint32_t> blockFace;
-
-    // The ordinal of the face of `line`, below the line count.
-    std::size_t OrdinalOf(std::size_t line) const {
-        std::size_t f = blockFace[line / kLinesPerBlock];
-        while (faces.EndOf(f) <= line) ++f;
-        return f;
-    }
-};
 
 // The frame of line `line` of a face with `points`, positions from `at(v)`.
 template <class PositionOf>
@@ -142,28 +109,29 @@ int SelectRidges(const cmq::CMQObject &object, const RidgeWindow &window, bool a
         if (face.points.size() < 2) return 0;
     cmq::SelectionCalls sel(object, plan);
     EdgeGroups groups;
-    // The grouping and the index of each line's face (for the second line
-    // of a pair) need only the faces read, so they are worked out beside
-    // the host's thread while it is asked the selection's coverage. The
-    // positions are read after the grouping, whose scratch is then freed:
-    // read beside it, they would raise the command's peak by 3 bytes per
-    // line (a quad grid's 12 bytes per vertex).
-    std::vector<uint32_t> blockFace;
+    // The grouping and each line's face (for the second line of a
+    // pair) need only the faces read, so they are worked out beside the
+    // host's thread while it is asked the selection's coverage and every
+    // used vertex's position.
+    std::vector<uint32_t> faceOf;
     SideTask grouping(
         [&] {
             // The lines grouped by vertex pair; the group leaders in line
             // order are the pairs in the order they were first met.
             GroupLinesByEdge(mesh, groups);
-            blockFace = BlockFaces(mesh.Faces(), mesh.LineCount());
+            faceOf.resize(mesh.LineCount());
+            for (std::size_t f = 0; f < mesh.FaceCount(); ++f) {
+                const cmq::MeshView::Face face = mesh.FaceAt(f);
+                std::fill_n(faceOf.data() + face.first, face.points.size(), static_cast<uint32_t>(f));
+            }
         },
         mesh.LineCount());
-    std::vector<uint64_t> covered;
+    std::vector<uint8_t> covered;
     // A pair of two lines is a candidate when either line is covered, or
     // when no line at all is.
     const bool restricted = ReadCoverage(mesh, sel, covered);
-    grouping.Wait();
     mesh.ReadPositions();
-    const LineFaces lineFaces{mesh.Faces(), blockFace};
+    grouping.Wait();
 
     // Marks EdgeGroups::kCallerMark on the leader of every chosen pair whose
     // fold lies in the window, for the faces from ordinal `begin` to `end`:
@@ -182,8 +150,8 @@ int SelectRidges(const cmq::CMQObject &object, const RidgeWindow &window, bool a
         const RidgeWindow inWindow = window;
         const std::span<uint8_t> state = groups.state;
         const std::span<const uint32_t> second = groups.second;
-        const LineFaces faceOf = lineFaces;
-        const LineBits coveredLine{covered};
+        const std::span<const uint32_t> faceOfLine = faceOf;
+        const std::span<const uint8_t> coveredLine = covered;
         const bool onlyCovered = restricted;
         const std::span<const cmq::CMQVec3> read = mesh.Positions();
         const auto position = [read](int32_t v) { return read[static_cast<std::size_t>(v)]; };
@@ -194,8 +162,8 @@ int SelectRidges(const cmq::CMQObject &object, const RidgeWindow &window, bool a
                 const uint32_t i = face.first + k;
                 if (EdgeGroups::Count(state[i]) != 2) continue;
                 const uint32_t s = second[i];
-                if (onlyCovered && !coveredLine[i] && !coveredLine[s]) continue;
-                const cmq::MeshView::Face other = faces[faceOf.OrdinalOf(s)];
+                if (onlyCovered && coveredLine[i] == 0 && coveredLine[s] == 0) continue;
+                const cmq::MeshView::Face other = faces[faceOfLine[s]];
                 const LineFrame f1 = FrameOf(face.points, static_cast<int32_t>(k), position);
                 const LineFrame f2 = FrameOf(other.points, static_cast<int32_t>(s - other.first), position);
                 if (FoldInWindow(inWindow, f1, f2)) state[i] |= EdgeGroups::kCallerMark;
@@ -217,7 +185,7 @@ int SelectRidges(const cmq::CMQObject &object, const RidgeWindow &window, bool a
             const uint32_t i = face.first + k;
             if ((groups.state[i] & EdgeGroups::kCallerMark) == 0) continue;
             const uint32_t s = groups.second[i];
-            const cmq::MeshView::Face other = mesh.FaceAt(lineFaces.OrdinalOf(s));
+            const cmq::MeshView::Face other = mesh.FaceAt(faceOf[s]);
             sel.AddLine(face.index, static_cast<int32_t>(k));
             sel.AddLine(other.index, static_cast<int32_t>(s - other.first));
         }

@@ -18,13 +18,13 @@ namespace selection {
 // a line of a selected face, or both ends selected) are candidates; with no
 // such line, every pair is. Linear in the face lines and the vertex slots
 // used.
-// Peak memory, 15.2-15.7 bytes per face line on a quad grid (both builds,
-// docs/memory.md), while the lines are grouped: the mesh view's points and
-// face starts (5), the group state and each pair's second line (5), the
-// grouping's scratch (5), the coverage (a bit per line) and the vertex
-// selection read for it (about 0.25). The positions (12 bytes per vertex
-// slot used, 3 per line) are read once that scratch is freed; the index of
-// each line's face costs 4 bytes per 32 lines.
+// Peak memory, 20.5-23.3 bytes per face line on a quad grid (both builds,
+// docs/memory.md), over the 16 the other commands keep to, while the lines
+// are grouped beside the host's thread: the mesh view's points and face
+// starts (5), the group state and each pair's second line (5), the
+// grouping's scratch (9), the coverage (1) and the vertex selection read
+// for it (about 0.25), and the positions read meanwhile (12 bytes per
+// vertex slot used, 3 per line); then each line's face (4).
 // Returns 1 when the command ran; 0, touching nothing, when the object has
 // a face of one point.
 // What the ridge test needs of one line of a face: the line normal (not

@@ -79,8 +79,7 @@ Spec RandomSpec(uint32_t seed) {
             s.positions.resize(static_cast<std::size_t>(s.vertexSlots), {static_cast<float>(k), 1.0f, 0.0f});
         for (int32_t k = 0; k < spokes; ++k) s.faces.push_back({0, first + k, first + k + 1});
     }
-    // Sometimes a face of more lines than the ridge command's index of
-    // line faces spans with one entry.
+    // Sometimes a face of many lines.
     if (d.Chance(5)) {
         std::vector<int32_t> face;
         for (int32_t k = 33 + d.Below(70); k > 0; --k) face.push_back(base + d.Below(pool));

@@ -529,14 +529,12 @@ TEST_F(EdgeGrouping, MatchesTheReferenceForNearAndFarVertexIndices) {
             groups.state.assign(points.size() / 2, 0x7f);
             std::map<int64_t, std::vector<uint32_t>> linesOf;
             std::vector<int64_t> keyOf;
-            std::vector<bool> lastOfFace;
             uint32_t line = 0;
             for (const auto &face : faces) {
                 for (std::size_t k = 0; k < face.size(); ++k, ++line) {
                     const int64_t key = cmq::EdgeKey(face[k] + offset, face[(k + 1) % face.size()] + offset);
                     linesOf[key].push_back(line);
                     keyOf.push_back(key);
-                    lastOfFace.push_back(k + 1 == face.size());
                 }
             }
             selection::GroupLinesByEdge(mesh, groups);
@@ -544,13 +542,11 @@ TEST_F(EdgeGrouping, MatchesTheReferenceForNearAndFarVertexIndices) {
             for (uint32_t i = 0; i < points.size(); ++i) {
                 const std::vector<uint32_t> &lines = linesOf[keyOf[i]];
                 const uint8_t s = groups.state[i];
-                EXPECT_EQ((s & selection::EdgeGroups::kLastOfFace) != 0, lastOfFace[i]) << round << " line " << i;
-                const int count = s & ~selection::EdgeGroups::kLastOfFace;
                 if (lines.front() != i) {
-                    EXPECT_EQ(count, 0) << round << " line " << i;
+                    EXPECT_EQ(s, 0) << round << " line " << i;
                     continue;
                 }
-                EXPECT_EQ(count, std::min<int>(3, static_cast<int>(lines.size()))) << round << " line " << i;
+                EXPECT_EQ(s, std::min<int>(3, static_cast<int>(lines.size()))) << round << " line " << i;
                 if (lines.size() >= 2) {
                     EXPECT_EQ(groups.second[i], lines[1]) << round << " line " << i;
                 }
