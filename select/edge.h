@@ -14,7 +14,7 @@ namespace selection {
 // line, every border is. The selection is asked in line order up to the
 // first covered line, and after it only for the borders. Linear in the face
 // lines and the vertex slots used.
-// Peak memory, 15.2-15.5 bytes per face line on a quad grid (both builds,
+// Peak memory, 15.1-15.5 bytes per face line on a quad grid (both builds,
 // docs/memory.md): the mesh view's points and face starts (5), the group
 // state (1), the grouping's scratch (8 per line and 4 per vertex slot
 // used, 9 in all), the vertex selection read for the coverage (1 per

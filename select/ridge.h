@@ -18,7 +18,7 @@ namespace selection {
 // a line of a selected face, or both ends selected) are candidates; with no
 // such line, every pair is. Linear in the face lines and the vertex slots
 // used.
-// Peak memory, 20.5-23.3 bytes per face line on a quad grid (both builds,
+// Peak memory, 20.3-23.8 bytes per face line on a quad grid (both builds,
 // docs/memory.md), over the 16 the other commands keep to, while the lines
 // are grouped beside the host's thread: the mesh view's points and face
 // starts (5), the group state and each pair's second line (5), the
