@@ -32,7 +32,7 @@ void AddChosenBorders(const cmq::MeshView &mesh, cmq::SelectionCalls &sel, const
         int faceSelected = -1; // asked once, for a face with a border after the first covered line
         for (std::size_t k = 0; k < face.points.size(); ++k) {
             const std::size_t line = face.first + k;
-            if (EdgeGroups::Count(groups.state[line]) != 1) continue;
+            if (groups.second[line] != EdgeGroups::kAlone) continue;
             if (restricted && line < firstCovered) continue;
             if (restricted && line > firstCovered) {
                 if (faceSelected < 0) faceSelected = coverage.FaceSelected(face) ? 1 : 0;
@@ -51,7 +51,6 @@ int SelectBorders(const cmq::CMQObject &object, bool addToSelection, cmq::Select
     for (const cmq::MeshView::Face face : mesh)
         if (face.points.size() < 2) return 0;
     EdgeGroups groups;
-    groups.withSecond = false;
     // Only a border's coverage matters, and whether any line at all is
     // covered: the lines are asked in order up to the first covered
     // one, and once grouped, only the borders after it. The plan
@@ -63,7 +62,7 @@ int SelectBorders(const cmq::CMQObject &object, bool addToSelection, cmq::Select
     // the questions.
     cmq::SelectionCalls sel(object, plan);
     Coverage coverage(sel);
-    SideTask grouping([&] { GroupLinesByEdge(mesh, groups); }, mesh.LineCount());
+    SideTask grouping([&] { groups = GroupLinesByEdge(mesh); }, mesh.LineCount());
     const std::size_t firstCovered = FirstCoveredLine(mesh, coverage);
     grouping.Wait();
     if (!addToSelection) plan.Clear(MQ_SELECT_ALL);

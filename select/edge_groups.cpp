@@ -1,8 +1,8 @@
 #include "select/edge_groups.h"
 
 #include <algorithm>
-#include <cstddef>
 #include <span>
+#include <stdexcept>
 
 #include "mesh/cmq_object.h"
 
@@ -12,24 +12,28 @@ namespace {
 // A vertex starting more lines than this has its run sorted rather than
 // scanned back line by line.
 constexpr std::size_t kShortRun = 16;
+// A range of smaller vertices holds at most 1 / kRanges of the lines.
+constexpr std::size_t kRanges = 8;
+// The coarse index of which faces hold a line of a vertex: the first and
+// one past the last face, for each of at most this many blocks of vertices.
+constexpr std::size_t kVertexBlocks = 1024;
 
-void Join(EdgeGroups &groups, uint32_t leader, uint32_t line) {
-    uint8_t &s = groups.state[leader];
-    const int count = EdgeGroups::Count(s);
-    if (count == 1 && groups.withSecond) groups.second[leader] = line;
-    if (count < 3) s = static_cast<uint8_t>(s + 1);
+void Open(std::span<uint32_t> second, uint32_t line) { second[line] = EdgeGroups::kAlone; }
+
+void Join(std::span<uint32_t> second, uint32_t leader, uint32_t line) {
+    uint32_t &entry = second[leader];
+    entry = entry == EdgeGroups::kAlone ? line : EdgeGroups::kNone;
 }
 
-void Open(EdgeGroups &groups, uint32_t line) { groups.state[line] = 1; }
-
-// Calls visit(line, a, b) for every line of the mesh in order.
+// Calls visit(line, a, b) for every line of the faces from ordinal `begin`
+// to `end`, in order.
 template <class Visit>
-void ForEachLine(const cmq::MeshView &mesh, Visit &&visit) {
-    const std::span<const int32_t> points = mesh.Points();
-    for (const cmq::MeshView::Face face : mesh) {
+void ForEachLine(const cmq::MeshView &mesh, std::size_t begin, std::size_t end, Visit &&visit) {
+    const cmq::MeshView::FaceList faces = mesh.Faces();
+    for (std::size_t f = begin; f < end; ++f) {
+        const cmq::MeshView::Face face = faces[f];
         const uint32_t n = static_cast<uint32_t>(face.points.size());
-        for (uint32_t k = 0; k < n; ++k)
-            visit(face.first + k, points[face.first + k], points[face.first + (k + 1 == n ? 0 : k + 1)]);
+        for (uint32_t k = 0; k < n; ++k) visit(f, face.first + k, face.points[k], face.points[k + 1 == n ? 0 : k + 1]);
     }
 }
 
@@ -40,15 +44,15 @@ struct RunEntry {
 };
 
 // Groups one vertex's run, whose entries are in line order.
-void GroupRun(RunEntry *run, std::size_t size, EdgeGroups &groups) {
+void GroupRun(RunEntry *run, std::size_t size, std::span<uint32_t> second) {
     if (size <= kShortRun) {
         for (std::size_t i = 0; i < size; ++i) {
             std::size_t j = 0;
             while (run[j].hi != run[i].hi) ++j; // stops at i at the latest
             if (j == i) {
-                Open(groups, run[i].line);
+                Open(second, run[i].line);
             } else {
-                Join(groups, run[j].line, run[i].line);
+                Join(second, run[j].line, run[i].line);
             }
         }
         return;
@@ -60,40 +64,91 @@ void GroupRun(RunEntry *run, std::size_t size, EdgeGroups &groups) {
     for (std::size_t i = 0; i < size; ++i) {
         if (run[i].hi != run[leader].hi) leader = i;
         if (leader == i) {
-            Open(groups, run[i].line);
+            Open(second, run[i].line);
         } else {
-            Join(groups, run[leader].line, run[i].line);
+            Join(second, run[leader].line, run[i].line);
         }
     }
 }
 
+// The smaller vertices from `first` to `last` (exclusive) and the faces
+// from `beginFace` to `endFace` that hold every line of theirs.
+struct VertexRange {
+    std::size_t first;
+    std::size_t last;
+    std::size_t beginFace;
+    std::size_t endFace;
+};
+
 } // namespace
 
-void GroupLinesByEdge(const cmq::MeshView &mesh, EdgeGroups &groups) {
+EdgeGroups GroupLinesByEdge(const cmq::MeshView &mesh, std::size_t leastRange) {
     const std::size_t count = mesh.LineCount();
-    groups.state.assign(count, 0);
-    groups.second.assign(groups.withSecond ? count : 0, 0);
-    if (count == 0) return;
+    if (count > EdgeGroups::kMostLines) throw std::length_error("too many lines to group");
+    EdgeGroups groups;
+    groups.second.assign(count, EdgeGroups::kNone);
+    if (count == 0) return groups;
+    const std::span<uint32_t> second = groups.second;
+    const std::size_t slots = mesh.UsedVertexSlots();
 
     // runEnd[v + 1] counts the lines whose smaller vertex is v; summed,
-    // runEnd[v] is where v's run starts, and after the scatter where it
-    // ends (so v's run is [runEnd[v - 1], runEnd[v])).
-    std::vector<uint32_t> runEnd;
-    runEnd.assign(mesh.UsedVertexSlots() + 1, 0);
-    ForEachLine(mesh, [&](uint32_t, int32_t a, int32_t b) { ++runEnd[static_cast<std::size_t>(a < b ? a : b) + 1]; });
-    for (std::size_t v = 1; v < runEnd.size(); ++v) runEnd[v] += runEnd[v - 1];
-    std::vector<RunEntry> runs;
-    runs.resize(count);
-    ForEachLine(mesh, [&](uint32_t i, int32_t a, int32_t b) {
-        uint32_t &at = runEnd[static_cast<std::size_t>(a < b ? a : b)];
-        runs[at++] = {a < b ? b : a, i};
+    // runEnd[v] is where v's run starts, and after its range's scatter
+    // where it ends (so v's run is [runEnd[v - 1], runEnd[v])). Meanwhile,
+    // each block of 2^shift vertices notes the faces that hold its lines.
+    std::vector<uint32_t> runEnd(slots + 1, 0);
+    unsigned shift = 0;
+    while ((slots >> shift) >= kVertexBlocks) ++shift;
+    const std::size_t blocks = ((slots - 1) >> shift) + 1;
+    std::vector<std::size_t> blockBegin(blocks, mesh.FaceCount());
+    std::vector<std::size_t> blockEnd(blocks, 0);
+    ForEachLine(mesh, 0, mesh.FaceCount(), [&](std::size_t f, uint32_t, int32_t a, int32_t b) {
+        const auto lo = static_cast<std::size_t>(a < b ? a : b);
+        ++runEnd[lo + 1];
+        const std::size_t block = lo >> shift;
+        blockBegin[block] = std::min(blockBegin[block], f);
+        blockEnd[block] = f + 1;
     });
-    uint32_t begin = 0;
-    for (std::size_t v = 0; v + 1 < runEnd.size(); ++v) {
-        const uint32_t end = runEnd[v];
-        if (end != begin) GroupRun(runs.data() + begin, end - begin, groups);
-        begin = end;
+    for (std::size_t v = 1; v < runEnd.size(); ++v) runEnd[v] += runEnd[v - 1];
+
+    // The ranges: each as many vertices as hold at most `most` lines in
+    // all, one vertex at the least.
+    const std::size_t most = std::max(leastRange, (count + kRanges - 1) / kRanges);
+    std::vector<VertexRange> ranges;
+    std::size_t scratch = 0;
+    for (std::size_t first = 0; first < slots;) {
+        const auto past = std::upper_bound(runEnd.begin() + static_cast<std::ptrdiff_t>(first) + 1, runEnd.end(),
+                                           runEnd[first] + most);
+        const std::size_t last = std::max(first + 1, static_cast<std::size_t>(past - runEnd.begin()) - 1);
+        VertexRange range{first, last, mesh.FaceCount(), 0};
+        for (std::size_t block = first >> shift; block <= (last - 1) >> shift; ++block) {
+            range.beginFace = std::min(range.beginFace, blockBegin[block]);
+            range.endFace = std::max(range.endFace, blockEnd[block]);
+        }
+        ranges.push_back(range);
+        scratch = std::max<std::size_t>(scratch, runEnd[last] - runEnd[first]);
+        first = last;
     }
+    blockBegin = {};
+    blockEnd = {};
+
+    std::vector<RunEntry> runs(scratch);
+    for (const VertexRange &range : ranges) {
+        const uint32_t base = runEnd[range.first];
+        const std::size_t width = range.last - range.first;
+        ForEachLine(mesh, range.beginFace, range.endFace, [&](std::size_t, uint32_t i, int32_t a, int32_t b) {
+            const auto lo = static_cast<std::size_t>(a < b ? a : b);
+            if (lo - range.first >= width) return; // another range's
+            uint32_t &at = runEnd[lo];
+            runs[at++ - base] = {a < b ? b : a, i};
+        });
+        uint32_t begin = base;
+        for (std::size_t v = range.first; v < range.last; ++v) {
+            const uint32_t end = runEnd[v];
+            if (end != begin) GroupRun(runs.data() + (begin - base), end - begin, second);
+            begin = end;
+        }
+    }
+    return groups;
 }
 
 } // namespace selection

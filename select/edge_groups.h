@@ -1,10 +1,11 @@
 // The lines of the edge and ridge commands grouped by the unordered vertex
-// pair (edge) they run along. The commands only need to tell one, two and
-// more lines of a pair apart, so a group keeps its first two lines and a
-// count that stops at three; that behaves as the full ordered list would
-// for every use here.
+// pair (edge) they run along. The commands only need to tell a pair of one
+// line (a border) and a pair of exactly two lines (a ridge candidate) from
+// the others, so each pair keeps no more than that: the second line of a
+// pair of two, on its first line.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -12,42 +13,44 @@
 
 namespace selection {
 
-// The lines of an object grouped by the pair they join, for a whole object
-// at once and in little memory.
-//
-// Line i is line i of the mesh view (Points()[i] is its start). On the way
-// out, the first line of each group (its leader) has its group's line count
-// in state[i] (1, 2, or 3 for "three or more"); other lines have 0.
-// second[i] is the group's second line when the count is at least 2.
-// Walking the lines in order and taking the leaders visits the groups in
-// the order their pairs were first met.
-//
-// The grouping reads the mesh view alone, and nothing else, so it may run
-// beside the host's thread (select/parallel.h) while the command asks the
-// host about the selection.
-//
-// The lines are sorted by their smaller vertex with a counting sort (two
-// sequential passes, 8 bytes per line and 4 per vertex slot, freed on
-// return), keeping line order within a vertex; each vertex's short run is
-// then grouped by the larger vertex, scanning back for its first line (long
-// runs, as the centre of a large fan makes, are sorted instead).
+// Line i is line i of the mesh view (Points()[i] is its start). For the
+// first line i of each pair (its leader), in line order:
+//   second[i] = kAlone       when no other line runs along the pair;
+//   second[i] = the other line, when exactly one other line does;
+//   second[i] = kNone        when two or more others do.
+// Every line that is not its pair's first has kNone. Walking the lines in
+// order and taking the leaders visits the pairs in the order they were
+// first met. A caller may set a leader's entry to kNone to drop its pair
+// (the ridges whose fold is outside the window).
 struct EdgeGroups {
-    static constexpr uint8_t kCountMask = 0x03;
-    // A bit of state[i] that the grouping leaves clear, for the caller to
-    // mark groups with (the ridges found).
-    static constexpr uint8_t kCallerMark = 0x80;
+    static constexpr uint32_t kNone = UINT32_MAX;
+    static constexpr uint32_t kAlone = UINT32_MAX - 1;
+    // Below kAlone: every line index is, as an object has fewer lines.
+    static constexpr std::size_t kMostLines = kAlone;
 
-    std::vector<uint8_t> state;
     std::vector<uint32_t> second;
-    // Whether `second` is wanted: the ridges need each pair's second line,
-    // the borders only the counts (and then `second` stays empty, which
-    // saves four bytes per line).
-    bool withSecond = true;
 
-    static int Count(uint8_t s) { return s & kCountMask; }
+    static bool IsPairOfTwo(uint32_t entry) { return entry < kAlone; }
 };
-// Fills `groups.state` (one entry per line of the mesh) and, when wanted,
-// `groups.second`.
-void GroupLinesByEdge(const cmq::MeshView &mesh, EdgeGroups &groups);
+
+// The least scratch the grouping works in, in lines (see below).
+inline constexpr std::size_t kLeastGroupingRange = std::size_t{1} << 16;
+
+// Groups the lines of `mesh`, reading the mesh view alone and nothing else,
+// so that it may run beside the host's thread (select/parallel.h) while the
+// command asks the host about the selection. Throws std::length_error for
+// an object of more than EdgeGroups::kMostLines lines.
+//
+// The lines are put in runs by their smaller vertex with a counting sort,
+// keeping line order within a vertex, and each vertex's short run is then
+// grouped by the larger vertex, scanning back for its first line (long
+// runs, as the centre of a large fan makes, are sorted instead). The runs
+// are made for one range of smaller vertices at a time, each range holding
+// at most an eighth of the lines (but `leastRange` lines or one vertex at
+// the least), in scratch of 8 bytes per line of the largest range; each
+// range's pass visits only the faces that hold one of its lines, as far as
+// a coarse index of the vertices tells. The count of each vertex's run takes
+// 4 bytes per vertex slot used. All scratch is freed on return.
+EdgeGroups GroupLinesByEdge(const cmq::MeshView &mesh, std::size_t leastRange = kLeastGroupingRange);
 
 } // namespace selection

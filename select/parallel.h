@@ -19,7 +19,7 @@
 // when no thread can be started, it runs inline, at once, on the calling
 // thread. An exception the task throws is thrown again by Wait.
 //
-//   selection::SideTask grouping([&] { GroupLinesByEdge(mesh, groups); }, mesh.LineCount());
+//   selection::SideTask grouping([&] { groups = GroupLinesByEdge(mesh); }, mesh.LineCount());
 //   ... ask the host ...
 //   grouping.Wait(); // groups is ready
 #pragma once

@@ -30,29 +30,68 @@ std::size_t FirstFaceFrom(const cmq::MeshView &mesh, std::size_t line) {
     return lo;
 }
 
-// Sets `covered` (one entry per line of the mesh) to 1 for the lines the
-// selection covers, 0 for the others, and returns whether any line is
-// covered. Each face's selection is asked once, and a line's only when its
-// face is not selected.
-bool ReadCoverage(const cmq::MeshView &mesh, cmq::SelectionCalls &sel, std::vector<uint8_t> &covered) {
+// A bit per line, in 64-bit words.
+struct LineBits {
+    std::span<const uint64_t> words;
+    bool operator[](std::size_t line) const { return ((words[line / 64] >> (line % 64)) & 1U) != 0; }
+};
+
+// Sets `covered` (a bit per line of the mesh, LineBits's words) for the
+// lines the selection covers, and returns whether any line is covered. Each
+// face's selection is asked once, and a line's only when its face is not
+// selected.
+bool ReadCoverage(const cmq::MeshView &mesh, cmq::SelectionCalls &sel, std::vector<uint64_t> &covered) {
     Coverage coverage(sel);
-    covered.assign(mesh.LineCount(), 0);
+    covered.assign((mesh.LineCount() + 63) / 64, 0);
+    const auto cover = [&covered](std::size_t line) { covered[line / 64] |= uint64_t{1} << (line % 64); };
     bool any = false;
     for (const cmq::MeshView::Face face : mesh) {
         const std::size_t n = face.points.size();
         if (coverage.FaceSelected(face)) {
-            std::fill_n(covered.data() + face.first, n, uint8_t{1});
+            for (std::size_t k = 0; k < n; ++k) cover(face.first + k);
             any = true;
             continue;
         }
         for (std::size_t k = 0; k < n; ++k) {
             if (!coverage.LineCovered(face, k)) continue;
-            covered[face.first + k] = 1;
+            cover(face.first + k);
             any = true;
         }
     }
     return any;
 }
+
+// The face of each line, from a coarse index: for each block of
+// kLinesPerBlock lines, the face of its first line, and the faces' ends
+// scanned on from there (a quad's in at most eight steps). A face number
+// per line would take 4 bytes per line; this takes 4 per block.
+constexpr std::size_t kLinesPerBlock = 32;
+
+std::vector<uint32_t> BlockFaces(const cmq::MeshView &mesh) {
+    std::vector<uint32_t> blockFace((mesh.LineCount() + kLinesPerBlock - 1) / kLinesPerBlock);
+    std::size_t block = 0;
+    for (std::size_t f = 0; f < mesh.FaceCount(); ++f) {
+        const cmq::MeshView::Face face = mesh.FaceAt(f);
+        for (; block < blockFace.size() && block * kLinesPerBlock < face.first + face.points.size(); ++block)
+            blockFace[block] = static_cast<uint32_t>(f);
+    }
+    return blockFace;
+}
+
+struct LineFaces {
+    cmq::MeshView::FaceList faces;
+    std::span<const uint32_t> blockFace;
+
+    // The face holding `line`, below the line count.
+    cmq::MeshView::Face Of(std::size_t line) const {
+        std::size_t f = blockFace[line / kLinesPerBlock];
+        for (;;) {
+            const cmq::MeshView::Face face = faces[f];
+            if (line < face.first + face.points.size()) return face;
+            ++f;
+        }
+    }
+};
 
 // The frame of line `line` of a face with `points`, positions from `at(v)`.
 template <class PositionOf>
@@ -109,32 +148,28 @@ int SelectRidges(const cmq::CMQObject &object, const RidgeWindow &window, bool a
         if (face.points.size() < 2) return 0;
     cmq::SelectionCalls sel(object, plan);
     EdgeGroups groups;
-    // The grouping and each line's face (for the second line of a
-    // pair) need only the faces read, so they are worked out beside the
-    // host's thread while it is asked the selection's coverage and every
-    // used vertex's position.
-    std::vector<uint32_t> faceOf;
+    // The grouping and the index of each line's face (for the second line
+    // of a pair) need only the faces read, so they are worked out beside
+    // the host's thread while it is asked the selection's coverage and
+    // every used vertex's position.
+    std::vector<uint32_t> blockFace;
     SideTask grouping(
         [&] {
-            // The lines grouped by vertex pair; the group leaders in line
-            // order are the pairs in the order they were first met.
-            GroupLinesByEdge(mesh, groups);
-            faceOf.resize(mesh.LineCount());
-            for (std::size_t f = 0; f < mesh.FaceCount(); ++f) {
-                const cmq::MeshView::Face face = mesh.FaceAt(f);
-                std::fill_n(faceOf.data() + face.first, face.points.size(), static_cast<uint32_t>(f));
-            }
+            groups = GroupLinesByEdge(mesh);
+            blockFace = BlockFaces(mesh);
         },
         mesh.LineCount());
-    std::vector<uint8_t> covered;
+    std::vector<uint64_t> covered;
     // A pair of two lines is a candidate when either line is covered, or
     // when no line at all is.
     const bool restricted = ReadCoverage(mesh, sel, covered);
     mesh.ReadPositions();
     grouping.Wait();
+    const LineFaces lineFaces{mesh.Faces(), blockFace};
 
-    // Marks EdgeGroups::kCallerMark on the leader of every chosen pair whose
-    // fold lies in the window, for the faces from ordinal `begin` to `end`:
+    // Drops (sets to EdgeGroups::kNone) the leader's entry of every pair of
+    // two that is not chosen or whose fold lies outside the window, for the
+    // faces from ordinal `begin` to `end`:
     // a part writes only its own lines' entries, so parts may run side by
     // side, split into parts of about equal line counts.
     //
@@ -148,10 +183,9 @@ int SelectRidges(const cmq::CMQObject &object, const RidgeWindow &window, bool a
     // 234 against 158 from everything); the marking's CPU time halves.
     const auto markRidges = [&](std::size_t begin, std::size_t end) {
         const RidgeWindow inWindow = window;
-        const std::span<uint8_t> state = groups.state;
-        const std::span<const uint32_t> second = groups.second;
-        const std::span<const uint32_t> faceOfLine = faceOf;
-        const std::span<const uint8_t> coveredLine = covered;
+        const std::span<uint32_t> second = groups.second;
+        const LineFaces faceOf = lineFaces;
+        const LineBits coveredLine{covered};
         const bool onlyCovered = restricted;
         const std::span<const cmq::CMQVec3> read = mesh.Positions();
         const auto position = [read](int32_t v) { return read[static_cast<std::size_t>(v)]; };
@@ -160,13 +194,16 @@ int SelectRidges(const cmq::CMQObject &object, const RidgeWindow &window, bool a
             const cmq::MeshView::Face face = faces[f];
             for (uint32_t k = 0; k < face.points.size(); ++k) {
                 const uint32_t i = face.first + k;
-                if (EdgeGroups::Count(state[i]) != 2) continue;
                 const uint32_t s = second[i];
-                if (onlyCovered && coveredLine[i] == 0 && coveredLine[s] == 0) continue;
-                const cmq::MeshView::Face other = faces[faceOfLine[s]];
-                const LineFrame f1 = FrameOf(face.points, static_cast<int32_t>(k), position);
-                const LineFrame f2 = FrameOf(other.points, static_cast<int32_t>(s - other.first), position);
-                if (FoldInWindow(inWindow, f1, f2)) state[i] |= EdgeGroups::kCallerMark;
+                if (!EdgeGroups::IsPairOfTwo(s)) continue;
+                bool chosen = !onlyCovered || coveredLine[i] || coveredLine[s];
+                if (chosen) {
+                    const cmq::MeshView::Face other = faceOf.Of(s);
+                    const LineFrame f1 = FrameOf(face.points, static_cast<int32_t>(k), position);
+                    const LineFrame f2 = FrameOf(other.points, static_cast<int32_t>(s - other.first), position);
+                    chosen = FoldInWindow(inWindow, f1, f2);
+                }
+                if (!chosen) second[i] = EdgeGroups::kNone;
             }
         }
     };
@@ -178,14 +215,14 @@ int SelectRidges(const cmq::CMQObject &object, const RidgeWindow &window, bool a
     RunParts(parts, mesh.LineCount(),
              [&](std::size_t part) { markRidges(faceAtPart(part), faceAtPart(part + 1)); });
 
-    // The marked pairs, in line order: the leader, then the second line.
+    // The pairs kept, in line order: the leader, then the second line.
     if (!addToSelection) plan.Clear(MQ_SELECT_ALL);
     for (const cmq::MeshView::Face face : mesh) {
         for (uint32_t k = 0; k < face.points.size(); ++k) {
             const uint32_t i = face.first + k;
-            if ((groups.state[i] & EdgeGroups::kCallerMark) == 0) continue;
             const uint32_t s = groups.second[i];
-            const cmq::MeshView::Face other = mesh.FaceAt(faceOf[s]);
+            if (!EdgeGroups::IsPairOfTwo(s)) continue;
+            const cmq::MeshView::Face other = lineFaces.Of(s);
             sel.AddLine(face.index, static_cast<int32_t>(k));
             sel.AddLine(other.index, static_cast<int32_t>(s - other.first));
         }

@@ -491,13 +491,14 @@ TEST_F(EdgeRidge, LineFrameMatchesTheMeshModelBitForBit) {
 
 // GroupLinesByEdge against a literal reference (every pair's lines in line
 // order, in an ordered map), on random small meshes whose pairs are shared
-// by one to many lines. Each mesh is grouped twice: with its vertex indices
-// as drawn, and moved far beyond the line count (most of the counting
-// sort's vertex slots then empty); both must give the reference's counts
-// (stopping at three), second lines and leaders.
+// by one to many lines. Each mesh is grouped with its vertex indices as
+// drawn, and moved far beyond the line count (most of the counting sort's
+// vertex slots then empty), each in one range of vertices and in ranges of
+// an eighth of the lines (some of one vertex holding more); every way must
+// give the reference's leaders, lone lines and second lines.
 class EdgeGrouping : public testsupport::HostTest {};
 
-TEST_F(EdgeGrouping, MatchesTheReferenceForNearAndFarVertexIndices) {
+TEST_F(EdgeGrouping, MatchesTheReferenceForNearAndFarVertexIndicesInOneRangeOrMany) {
     constexpr int32_t kFar = 70000; // far more vertex slots than lines
     std::mt19937 engine(2024);
     const auto below = [&](int32_t n) { return static_cast<int32_t>(engine() % static_cast<uint32_t>(n)); };
@@ -524,9 +525,6 @@ TEST_F(EdgeGrouping, MatchesTheReferenceForNearAndFarVertexIndices) {
             cmq::MeshView mesh(object);
             mesh.ReadFaces();
             ASSERT_EQ(mesh.LineCount(), points.size());
-            selection::EdgeGroups groups;
-            // Left-overs of an earlier use, which the grouping must replace.
-            groups.state.assign(points.size() / 2, 0x7f);
             std::map<int64_t, std::vector<uint32_t>> linesOf;
             std::vector<int64_t> keyOf;
             uint32_t line = 0;
@@ -537,21 +535,21 @@ TEST_F(EdgeGrouping, MatchesTheReferenceForNearAndFarVertexIndices) {
                     keyOf.push_back(key);
                 }
             }
-            selection::GroupLinesByEdge(mesh, groups);
-            ASSERT_EQ(groups.state.size(), points.size());
-            for (uint32_t i = 0; i < points.size(); ++i) {
-                const std::vector<uint32_t> &lines = linesOf[keyOf[i]];
-                const uint8_t s = groups.state[i];
-                if (lines.front() != i) {
-                    EXPECT_EQ(s, 0) << round << " line " << i;
-                    continue;
+            for (const std::size_t leastRange : {selection::kLeastGroupingRange, std::size_t{1}}) {
+                const selection::EdgeGroups groups = selection::GroupLinesByEdge(mesh, leastRange);
+                ASSERT_EQ(groups.second.size(), points.size());
+                for (uint32_t i = 0; i < points.size(); ++i) {
+                    const std::vector<uint32_t> &lines = linesOf[keyOf[i]];
+                    const uint32_t entry = groups.second[i];
+                    const uint32_t expected = lines.front() != i  ? selection::EdgeGroups::kNone
+                                              : lines.size() == 1 ? selection::EdgeGroups::kAlone
+                                              : lines.size() == 2 ? lines[1]
+                                                                  : selection::EdgeGroups::kNone;
+                    EXPECT_EQ(entry, expected) << round << " line " << i << " least range " << leastRange;
                 }
-                EXPECT_EQ(s, std::min<int>(3, static_cast<int>(lines.size()))) << round << " line " << i;
-                if (lines.size() >= 2) {
-                    EXPECT_EQ(groups.second[i], lines[1]) << round << " line " << i;
-                }
-                if (offset == kFar && lines.size() >= 3) ++farGroupsOfThreeOrMore;
             }
+            for (const auto &[key, lines] : linesOf)
+                if (offset == kFar && lines.size() >= 3) ++farGroupsOfThreeOrMore;
         }
     }
     EXPECT_GT(farGroupsOfThreeOrMore, 100) << "the draw must share pairs among three or more lines";
