@@ -121,6 +121,8 @@ public:
             const int32_t index = index_.empty() ? static_cast<int32_t>(ordinal) : index_[ordinal];
             return {index, first, points_.subspan(first, start_[ordinal + 1] - first)};
         }
+        // One past the last line of a face.
+        uint32_t EndOf(std::size_t ordinal) const { return start_[ordinal + 1]; }
 
     private:
         std::span<const int32_t> index_;

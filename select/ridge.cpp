@@ -63,18 +63,17 @@ bool ReadCoverage(const cmq::MeshView &mesh, cmq::SelectionCalls &sel, std::vect
 
 // The face of each line, from a coarse index: for each block of
 // kLinesPerBlock lines, the face of its first line, and the faces' ends
-// scanned on from there (a quad's in at most eight steps). A face number
-// per line would take 4 bytes per line; this takes 4 per block.
-constexpr std::size_t kLinesPerBlock = 32;
+// scanned on from there (a quad's in at most one step). A face number per
+// line would take 4 bytes per line; this takes 4 per block.
+constexpr std::size_t kLinesPerBlock = 8;
 
 std::vector<uint32_t> BlockFaces(const cmq::MeshView &mesh) {
+    const cmq::MeshView::FaceList faces = mesh.Faces();
     std::vector<uint32_t> blockFace((mesh.LineCount() + kLinesPerBlock - 1) / kLinesPerBlock);
     std::size_t block = 0;
-    for (std::size_t f = 0; f < mesh.FaceCount(); ++f) {
-        const cmq::MeshView::Face face = mesh.FaceAt(f);
-        for (; block < blockFace.size() && block * kLinesPerBlock < face.first + face.points.size(); ++block)
+    for (std::size_t f = 0; f < mesh.FaceCount(); ++f)
+        for (; block < blockFace.size() && block * kLinesPerBlock < faces.EndOf(f); ++block)
             blockFace[block] = static_cast<uint32_t>(f);
-    }
     return blockFace;
 }
 
@@ -85,11 +84,8 @@ struct LineFaces {
     // The face holding `line`, below the line count.
     cmq::MeshView::Face Of(std::size_t line) const {
         std::size_t f = blockFace[line / kLinesPerBlock];
-        for (;;) {
-            const cmq::MeshView::Face face = faces[f];
-            if (line < face.first + face.points.size()) return face;
-            ++f;
-        }
+        while (faces.EndOf(f) <= line) ++f;
+        return faces[f];
     }
 };
 
