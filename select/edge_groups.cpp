@@ -12,10 +12,18 @@ namespace {
 // A vertex starting more lines than this has its run sorted rather than
 // scanned back line by line.
 constexpr std::size_t kShortRun = 16;
-// A range of smaller vertices holds at most 1 / kRanges of the lines.
+// A range of smaller vertices holds at most 1 / kRanges of the lines: the
+// scratch is 1 byte per line instead of 8. Measured on Linux, 1M quads,
+// same sitting, glibc holding freed memory (GLIBC_TUNABLES), "Edge" from
+// everything selected: 60.4 ms at 11.5 bytes per line in ranges, 60.7 ms
+// at 18.5 in one range.
 constexpr std::size_t kRanges = 8;
 // The coarse index of which faces hold a line of a vertex: the first and
 // one past the last face, for each of at most this many blocks of vertices.
+// Faces and vertices are mostly numbered alike, so each range's pass reads
+// about its own share of the faces. In the same sitting as above, every
+// range's pass over every face made "Edge" 98.5 ms (against 60.4), from
+// nothing selected 94.0 (against 64.2).
 constexpr std::size_t kVertexBlocks = 1024;
 
 void Open(std::span<uint32_t> second, uint32_t line) { second[line] = EdgeGroups::kAlone; }
