@@ -11,13 +11,13 @@
 //   over the faces keeping nothing per line: the vertex selection read, or
 //   the vertices added (1 byte per vertex slot), under 1.5 bytes in all;
 // - Vertex -> Line, Vertex => Line: the mesh view (points and face starts,
-//   5) and the vertex selection read (about 0.25): 5.2, and 9.3 with every
-//   line added;
+//   5) and the vertex selection read (about 0.25): 5.2-5.5, and 9.2-9.5
+//   with every line added;
 // - Face => Line: the mesh view (5), a byte per face (0.25) and the edge set
 //   of the selected faces' lines (4 per such line and 4 per vertex slot):
-//   at most 9.3;
+//   at most 9.5;
 // - 2Line -> Face: the mesh view (5), a bit per line and the edge set of the
-//   selected lines (4 per such line and 4 per vertex slot): at most 10.1.
+//   selected lines (4 per such line and 4 per vertex slot): at most 10.4.
 #pragma once
 
 #include "mesh/cmq_object.h"

@@ -1,7 +1,7 @@
 // Vertices that have a twin, another live vertex of the
 // same object at the same place, taken from the selected faces or lines.
 //
-// Peak memory, at most 13.7 bytes per face line on a quad grid (both
+// Peak memory, at most 14.7 bytes per face line on a quad grid (both
 // builds, docs/memory.md): per vertex slot, the twin grid's 48 bytes while
 // it sorts (the filed points, their keys and the sort's spare copy, 16
 // each; 12 per line on a quad grid), a byte of state, and 4 bytes for each
