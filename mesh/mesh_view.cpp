@@ -61,8 +61,16 @@ void MeshView::ReadFaces() {
         top = std::max(top, CheckPoints({points.data() + first, n}));
     };
     const std::size_t total = ForEachFaceSlot(slots, [](int32_t, std::size_t) { return true; }, take);
-    points.resize(total);
     faceStart.push_back(static_cast<uint32_t>(total));
+    // The room reserved or grown beyond what was read is given back (a
+    // copy, made before the command's own arrays exist): a triangle mesh
+    // fills three quarters of the points reserved, and past 4M faces the
+    // lists have grown by doubling. Both lists are then the exact size
+    // for the rest of the command.
+    points.resize(total);
+    points.shrink_to_fit();
+    faceStart.shrink_to_fit();
+    faceIndex.shrink_to_fit();
     usedSlots_ = top < 0 ? 0 : static_cast<std::size_t>(top) + 1;
 }
 
