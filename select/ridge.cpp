@@ -30,31 +30,23 @@ std::size_t FirstFaceFrom(const cmq::MeshView &mesh, std::size_t line) {
     return lo;
 }
 
-// A bit per line, in 64-bit words.
-struct LineBits {
-    std::span<const uint64_t> words;
-    bool operator[](std::size_t line) const { return ((words[line / 64] >> (line % 64)) & 1U) != 0; }
-};
-
-// Sets `covered` (a bit per line of the mesh, LineBits's words) for the
-// lines the selection covers, and returns whether any line is covered. Each
-// face's selection is asked once, and a line's only when its face is not
-// selected.
-bool ReadCoverage(const cmq::MeshView &mesh, cmq::SelectionCalls &sel, std::vector<uint64_t> &covered) {
+// Sets `covered` (a bit per line of the mesh) for the lines the selection
+// covers, and returns whether any line is covered. Each face's selection is
+// asked once, and a line's only when its face is not selected.
+bool ReadCoverage(const cmq::MeshView &mesh, cmq::SelectionCalls &sel, std::vector<bool> &covered) {
     Coverage coverage(sel);
-    covered.assign((mesh.LineCount() + 63) / 64, 0);
-    const auto cover = [&covered](std::size_t line) { covered[line / 64] |= uint64_t{1} << (line % 64); };
+    covered.assign(mesh.LineCount(), false);
     bool any = false;
     for (const cmq::MeshView::Face face : mesh) {
         const std::size_t n = face.points.size();
         if (coverage.FaceSelected(face)) {
-            for (std::size_t k = 0; k < n; ++k) cover(face.first + k);
+            std::fill_n(covered.begin() + static_cast<std::ptrdiff_t>(face.first), n, true);
             any = true;
             continue;
         }
         for (std::size_t k = 0; k < n; ++k) {
             if (!coverage.LineCovered(face, k)) continue;
-            cover(face.first + k);
+            covered[face.first + k] = true;
             any = true;
         }
     }
@@ -155,7 +147,7 @@ int SelectRidges(const cmq::CMQObject &object, const RidgeWindow &window, bool a
             blockFace = BlockFaces(mesh);
         },
         mesh.LineCount());
-    std::vector<uint64_t> covered;
+    std::vector<bool> covered;
     // A pair of two lines is a candidate when either line is covered, or
     // when no line at all is.
     const bool restricted = ReadCoverage(mesh, sel, covered);
@@ -181,7 +173,8 @@ int SelectRidges(const cmq::CMQObject &object, const RidgeWindow &window, bool a
         const RidgeWindow inWindow = window;
         const std::span<uint32_t> second = groups.second;
         const LineFaces faceOf = lineFaces;
-        const LineBits coveredLine{covered};
+        const std::vector<bool>::const_iterator bits = covered.cbegin();
+        const auto coveredLine = [bits](uint32_t line) { return bits[static_cast<std::ptrdiff_t>(line)]; };
         const bool onlyCovered = restricted;
         const std::span<const cmq::CMQVec3> read = mesh.Positions();
         const auto position = [read](int32_t v) { return read[static_cast<std::size_t>(v)]; };
@@ -192,7 +185,7 @@ int SelectRidges(const cmq::CMQObject &object, const RidgeWindow &window, bool a
                 const uint32_t i = face.first + k;
                 const uint32_t s = second[i];
                 if (!EdgeGroups::IsPairOfTwo(s)) continue;
-                bool chosen = !onlyCovered || coveredLine[i] || coveredLine[s];
+                bool chosen = !onlyCovered || coveredLine(i) || coveredLine(s);
                 if (chosen) {
                     const cmq::MeshView::Face other = faceOf.Of(s);
                     const LineFrame f1 = FrameOf(face.points, static_cast<int32_t>(k), position);
